@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "tree/tree_node.h"
+
+// Why a tree file was refused, and on which line (counted from 1, comment
+// lines included). Thrown by the reader; `save` and `load` catch it.
+struct TreeFileError {
+  std::size_t line = 0;
+  std::string reason;
+};
+
+// The indented text form of a tree: one line per node in pre-order, a tab per
+// level of depth, ">" for a node with two children and "^" for every other.
+struct TreeFile {
+  // A tree read from a file may have at most this many levels (a lone root is
+  // one level). The bound keeps saving such a tree sane: the writer indents
+  // every line by its depth, so a chain's file grows with the square of it.
+  static constexpr std::size_t maxLevels = 10000;
+
+  // Throws the integer 0 when there is no tree.
+  static void write(const TreeNode* root, std::ostream& out);
+  static void writeNode(std::uint32_t depth, const TreeNode& node, std::ostream& out);
+
+  // Reads a whole tree and only then puts it into `slot`, freeing what the
+  // slot held. On any failure it throws `TreeFileError` and `slot` is as it
+  // was.
+  static void read(std::unique_ptr<TreeNode>& slot, std::istream& in);
+
+  // Reads the next node line into a new node stored in `slot`. Answers true
+  // when the node has children to read. Throws `TreeFileError` for a wrong
+  // marker, a blank line or the end of the file.
+  static bool readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber);
+};
+
+// The numbers of a file line as the reader takes them. Exposed for tests.
+struct NodeLine {
+  char pred = '\0';
+  std::uint32_t caseIndex = 0;
+  float caseValue = 0.0F;
+};
+// Scans "Pred: %c  Case Index: %d  Case Value: %f" the way the C scan would:
+// a value the scan does not reach keeps its zero.
+NodeLine scanNodeLine(const char* text);
+// Scans "Class: %d"; the number is kept modulo 256.
+std::uint8_t scanLeafLine(const char* text);
