@@ -1,0 +1,91 @@
+#include "app/command_loop.h"
+
+#include <cstdio>
+
+#include "learner/learner.h"
+
+namespace {
+
+constexpr int escapeKey = 27;
+
+void printMenu(FitnessFunction fitness) {
+  std::printf("<q>   or <esc> to quit,\n");
+  std::printf("<l>   to learn,\n");
+  std::printf("<0-9> to create #+1 examples,\n");
+  std::printf("<f>   to save or load tree,\n");
+  std::printf("<c>   to change fitness function from %c,\n", fitness);
+  std::printf("<d>   to clear all current examples,\n");
+  std::printf("or any other key to create 1 example.\n");
+}
+
+// Keys are compared as signed characters: codes 128 to 255 are no command.
+signed char asCharacter(int code) { return static_cast<signed char>(code & 0xFF); }
+
+}  // namespace
+
+void fitnessMenu(FitnessFunction& fitness, Console& console) {
+  std::printf("\n\nFitness Function Selection\n");
+  std::printf("Change to what type?\n");
+  std::printf("\tor '|', xor '^', and '&'\n");
+  std::printf("\ttriple or '#', triple xor '%%', triple and '*'\n");
+  const signed char key = asCharacter(readKey(console));
+  if (isFitnessFunction(key)) fitness = static_cast<FitnessFunction>(key);
+  std::printf("Fitness function used is now %c\n\n", fitness);
+}
+
+void fileMenu(Learner& learner, Console& console) {
+  std::printf("\n\nFile IO\n");
+  std::printf("<s> to save this tree\n");
+  std::printf("<l> to load a tree\n");
+  std::printf("<q> or any other key to quit\n");
+  const signed char key = asCharacter(readKey(console));
+  if (key == 's' || key == 'S') {
+    std::printf("Save as: ");
+    const auto name = readName(console);
+    const bool saved = name && learner.save(name->c_str());
+    std::fputs(saved ? "Tree saved." : "Failed to save.", stdout);
+  } else if (key == 'l' || key == 'L') {
+    std::printf("Load from: ");
+    const auto name = readName(console);
+    const bool loaded = name && learner.load(name->c_str());
+    std::fputs(loaded ? "Tree loaded." : "Failed to load.", stdout);
+  }
+  std::printf("\n\n\n");
+}
+
+void CommandLoop(Learner& learner, Console& console) {
+  FitnessFunction fitness = '|';
+  printMenu(fitness);
+  for (;;) {
+    const int code = readKey(console);
+    const signed char key = asCharacter(code);
+    if (key == 0) return;
+    switch (key) {
+      case escapeKey: case 'q': case 'Q':
+        return;
+      case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+        for (int run = 0; run <= key - '0'; ++run) trainAndTest(learner, fitness);
+        break;
+      case 'c': case 'C':
+        fitnessMenu(fitness, console);
+        learner.clearExamples();
+        break;
+      case 'd': case 'D':
+        learner.clearExamples();
+        std::printf("Examples cleared.\n\n");
+        break;
+      case 'f': case 'F':
+        fileMenu(learner, console);
+        break;
+      case 'l': case 'L':
+        std::printf("...");
+        learner.learn();
+        std::printf("Tree has completed learning.\n\n");
+        break;
+      default:
+        trainAndTest(learner, fitness);
+        break;
+    }
+    std::printf("\n\nCommand? <q/esc,l,0-9,c,f>\n");
+  }
+}

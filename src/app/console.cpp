@@ -1,0 +1,247 @@
+#include "app/console.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+// Shared with the signal handlers, so kept at file scope and written only
+// with values a handler may read at any moment.
+int terminalFd = -1;
+termios original{};
+termios keyMode{};
+volatile std::sig_atomic_t originalSaved = 0;
+volatile std::sig_atomic_t inKeyMode = 0;
+
+// Async-signal-safe: tcsetattr is, and nothing here allocates or locks.
+void restoreOriginalMode() {
+  if (originalSaved != 0 && terminalFd >= 0) tcsetattr(terminalFd, TCSANOW, &original);
+}
+
+void restoreAtExit() {
+  restoreOriginalMode();
+  inKeyMode = 0;
+}
+
+// Restores the terminal, then lets the signal do what it would have done,
+// so that the exit status still tells which signal ended the program.
+void onTerminatingSignal(int signal) {
+  const int savedErrno = errno;
+  restoreOriginalMode();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  errno = savedErrno;
+}
+
+void onStop(int signal) {
+  const int savedErrno = errno;
+  restoreOriginalMode();
+  std::signal(signal, SIG_DFL);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, signal);
+  sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+  std::raise(signal);
+  // Running again after the stop.
+  std::signal(signal, onStop);
+  errno = savedErrno;
+}
+
+void onContinue(int) {
+  const int savedErrno = errno;
+  if (inKeyMode != 0 && terminalFd >= 0) tcsetattr(terminalFd, TCSANOW, &keyMode);
+  errno = savedErrno;
+}
+
+// Leaves a signal alone when it was ignored at start, as under nohup.
+void install(int signal, void (*handler)(int)) {
+  struct sigaction current {};
+  if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signal, &action, nullptr);
+}
+
+void installSignalHandlers() {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) install(signal, onTerminatingSignal);
+  install(SIGTSTP, onStop);
+  install(SIGCONT, onContinue);
+}
+
+// One byte from the terminal, or -1 at its end or on an error.
+int readTerminalByte(int fd) {
+  for (;;) {
+    unsigned char byte = 0;
+    const ssize_t got = read(fd, &byte, 1);
+    if (got == 1) return byte;
+    if (got < 0 && errno == EINTR) continue;
+    return -1;
+  }
+}
+
+// Whether a byte arrives within `ms` milliseconds.
+bool byteFollows(int fd, int ms) {
+  pollfd ready{fd, POLLIN, 0};
+  for (;;) {
+    const int result = poll(&ready, 1, ms);
+    if (result < 0 && errno == EINTR) continue;
+    return result > 0;
+  }
+}
+
+int nextTerminalByte(Console& console) {
+  if (console.pending >= 0) {
+    const int byte = console.pending;
+    console.pending = -1;
+    return byte;
+  }
+  return readTerminalByte(console.terminal);
+}
+
+// The byte after the first of a key, if one follows at once; a key's bytes
+// arrive together, so a pause means the key has ended.
+int followingByte(Console& console) {
+  if (console.pending < 0 && !byteFollows(console.terminal, escapeWaitMs)) return -1;
+  return nextTerminalByte(console);
+}
+
+// Consumes the continuation bytes of a UTF-8 character, so that one
+// character is one key. A byte that does not continue it is kept for the
+// next key.
+void skipCharacterTail(Console& console, int lead) {
+  const int tail = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+  for (int i = 0; i < tail; ++i) {
+    const int byte = followingByte(console);
+    if (byte < 0) return;
+    if ((byte & 0xC0) != 0x80) {
+      console.pending = byte;
+      return;
+    }
+  }
+}
+
+// Consumes what follows an Escape that is part of a longer key: a control
+// sequence up to its final byte, a single-shift sequence, or the one
+// character of an Alt-modified key.
+void skipSequence(Console& console, int second) {
+  if (second == '[') {
+    // Parameters and intermediates run from 0x20 to 0x3F; the final byte
+    // lies from 0x40 to 0x7E. Bounded, in case the sequence is garbled.
+    for (int i = 0; i < 32; ++i) {
+      const int byte = followingByte(console);
+      if (byte < 0 || (byte >= 0x40 && byte <= 0x7E)) return;
+      if (byte < 0x20 || byte > 0x3F) {
+        console.pending = byte;
+        return;
+      }
+    }
+  } else if (second == 'O') {
+    followingByte(console);
+  } else if (second >= 0xC0) {
+    skipCharacterTail(console, second);
+  }
+}
+
+int readTerminalKey(Console& console) {
+  const int first = nextTerminalByte(console);
+  if (first < 0) return 0;
+  if (first == 27) {
+    const int second = followingByte(console);
+    if (second < 0) return 27;
+    if (second == 27) {
+      // Escape twice: the first stands alone.
+      console.pending = second;
+      return 27;
+    }
+    skipSequence(console, second);
+    return sequenceKey;
+  }
+  if (first >= 0xC0 && first < 0xF8) skipCharacterTail(console, first);
+  return first;
+}
+
+}  // namespace
+
+void enterKeyMode(const Console& console) {
+  if (console.terminal < 0) return;
+  tcsetattr(console.terminal, TCSADRAIN, &keyMode);
+  inKeyMode = 1;
+}
+
+void leaveKeyMode(const Console& console) {
+  if (console.terminal < 0) return;
+  inKeyMode = 0;
+  tcsetattr(console.terminal, TCSADRAIN, &original);
+}
+
+Console openConsole() {
+  Console console;
+  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return console;
+  termios settings{};
+  if (!isatty(fd) || tcgetattr(fd, &settings) != 0) {
+    close(fd);
+    return console;
+  }
+  original = settings;
+  keyMode = settings;
+  // Each key as it is pressed, unseen: no line editing and no echo. Signal
+  // keys (Ctrl-C, Ctrl-Z) and output processing stay as they were, so that
+  // "\n" still starts a new line.
+  keyMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  // A read returns as soon as one byte is there.
+  keyMode.c_cc[VMIN] = 1;
+  keyMode.c_cc[VTIME] = 0;
+  terminalFd = fd;
+  originalSaved = 1;
+  console.terminal = fd;
+  std::atexit(restoreAtExit);
+  installSignalHandlers();
+  enterKeyMode(console);
+  return console;
+}
+
+void closeConsole(Console& console) {
+  if (console.terminal < 0) return;
+  leaveKeyMode(console);
+}
+
+int readKey(Console& console) {
+  std::fflush(stdout);
+  if (console.terminal >= 0) return readTerminalKey(console);
+  const int byte = std::getc(console.in);
+  return byte == EOF ? 0 : byte;
+}
+
+std::optional<std::string> readName(Console& console) {
+  // The user sees and can edit the name in the terminal's own line mode.
+  leaveKeyMode(console);
+  std::fflush(stdout);
+  std::string name;
+  bool tooLong = false;
+  int byte = 0;
+  while ((byte = std::getc(console.in)) != EOF && byte != '\n') {
+    if (name.size() < maxNameLength) {
+      name.push_back(static_cast<char>(byte));
+    } else {
+      tooLong = true;
+    }
+  }
+  const bool nothingRead = byte == EOF && name.empty() && !tooLong;
+  if (console.terminal >= 0) {
+    // At a terminal the end of input is one Ctrl-D, not the end of the
+    // session: the next name is waited for again.
+    std::clearerr(console.in);
+    enterKeyMode(console);
+  }
+  if (nothingRead || tooLong || name.find('\0') != std::string::npos) return std::nullopt;
+  return name;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// Where keys and file names come from. With a terminal, keys are read from
+// it in key mode (no echo, no line buffering) and names from `in` in the
+// terminal's normal mode. Without one, keys are the bytes of `in`, read
+// through the same buffered stream as the names, so that a script can drive
+// the program.
+struct Console {
+  std::FILE* in = stdin;
+  int terminal = -1;  // the controlling terminal, or -1 when there is none
+  int pending = -1;   // a byte read ahead of its key, or -1
+};
+
+// The longest file name taken; a longer line is refused whole.
+inline constexpr std::size_t maxNameLength = 511;
+
+// The code that an escape sequence (an arrow or function key) reads as: one
+// key that is no command, the 8-bit control sequence introducer.
+inline constexpr int sequenceKey = 0x9B;
+
+// How long a lone Escape waits for the rest of a sequence, in milliseconds.
+inline constexpr int escapeWaitMs = 40;
+
+// Opens the controlling terminal and enters key mode, arranging that every
+// way out (return, exit, a terminating signal) restores it. Without a
+// controlling terminal the console reads standard input.
+Console openConsole();
+void closeConsole(Console& console);
+
+// Flushes standard output, then waits for one key. Answers 0 at the end of
+// input or on a read error, which ends the command loop.
+int readKey(Console& console);
+
+// Flushes standard output, then reads one line as a file name, without its
+// line end. No name for an overlong line (which is consumed whole), a line
+// holding a NUL byte, or the end of input.
+std::optional<std::string> readName(Console& console);
+
+// Entering and leaving key mode; both do nothing without a terminal.
+void enterKeyMode(const Console& console);
+void leaveKeyMode(const Console& console);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct Learner;
+
+// A boolean concept named by one character: or '|', xor '^', and '&',
+// triple or '#', triple xor '%' (exactly one of three), triple and '*'.
+// Any other character is taken as and.
+using FitnessFunction = char;
+
+bool isFitnessFunction(int code);
+
+// The number of values an example of this concept has: 2 or 3.
+std::size_t valueCount(FitnessFunction fitness);
+
+// The class the concept gives to these values (each 0 or 1).
+std::uint8_t classOf(FitnessFunction fitness, const std::vector<float>& values);
+
+// Draws the values from the C library's generator, x1 first, and labels them.
+void makeExample(std::vector<float>& values, std::uint8_t& classValue, FitnessFunction fitness);
+
+// Classifies a new example with the current tree, prints the input line with
+// its verdict, then adds the example to the training set.
+void trainAndTest(Learner& learner, FitnessFunction fitness);
