@@ -48,8 +48,10 @@ void onStop(int signal) {
   sigaddset(&stop, signal);
   sigprocmask(SIG_UNBLOCK, &stop, nullptr);
   std::raise(signal);
-  // Running again after the stop.
+  // Running again, after a stop or after the system discarded it (as it does
+  // for a process group that no shell controls).
   std::signal(signal, onStop);
+  if (inKeyMode != 0) tcsetattr(terminalFd, TCSANOW, &keyMode);
   errno = savedErrno;
 }
 

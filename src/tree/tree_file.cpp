@@ -70,13 +70,17 @@ struct Scanner {
 
 constexpr std::size_t lineBufferSize = 512;
 
-// Reads the next line that holds no "#" into `buffer`, at most 511
-// characters. A read that fails leaves an empty line; once a line was too
-// long every later read fails, as the stream's line read does.
+// Reads the next line that holds no "#" into `buffer` without its leading
+// tabs, at most 511 characters. The tabs are dropped as they are read, so
+// that the indentation of a deep tree's lines never counts towards the limit
+// and whatever the writer writes reads back. A read that fails leaves an
+// empty line; once a line was too long every later read fails, as the
+// stream's line read does.
 void readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lineNumber) {
   do {
     std::memset(buffer, 0, sizeof buffer);
     ++lineNumber;
+    while (in.peek() == '\t') in.get();
     in.getline(buffer, lineBufferSize);
   } while (std::strchr(buffer, '#') != nullptr);
 }
@@ -169,7 +173,6 @@ bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::
   char buffer[lineBufferSize];
   readLine(in, buffer, lineNumber);
   const char* text = buffer;
-  while (*text == '\t') ++text;
   const char marker = *text;
   if (marker == '>') {
     const NodeLine line = scanNodeLine(text + 1);

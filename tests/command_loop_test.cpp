@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/command_loop.h"
+#include "learner/learner.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string menu =
+    "<q>   or <esc> to quit,\n"
+    "<l>   to learn,\n"
+    "<0-9> to create #+1 examples,\n"
+    "<f>   to save or load tree,\n"
+    "<c>   to change fitness function from |,\n"
+    "<d>   to clear all current examples,\n"
+    "or any other key to create 1 example.\n";
+const std::string prompt = "\n\nCommand? <q/esc,l,0-9,c,f>\n";
+const std::string fileMenuText = "\n\nFile IO\n<s> to save this tree\n<l> to load a tree\n<q> or any other key to quit\n";
+const std::string fitnessMenuText =
+    "\n\nFitness Function Selection\nChange to what type?\n\tor '|', xor '^', and '&'\n"
+    "\ttriple or '#', triple xor '%', triple and '*'\n";
+
+// Runs the loop on `keys` as a script without a terminal; answers what it
+// printed.
+std::string session(Learner& learner, const std::string& keys) {
+  std::string script = keys;
+  std::FILE* in = fmemopen(script.data(), script.size(), "r");
+  Console console;
+  console.in = in;
+  ::testing::internal::CaptureStdout();
+  CommandLoop(learner, console);
+  std::fflush(stdout);
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  std::fclose(in);
+  return output;
+}
+
+std::string session(const std::string& keys) {
+  Learner learner;
+  return session(learner, keys);
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(CommandLoop, QuitKeysPrintOnlyTheMenu) {
+  EXPECT_EQ(session("\x1b"), menu);
+  EXPECT_EQ(session("q9"), menu);
+  EXPECT_EQ(session("Q9"), menu);
+  EXPECT_EQ(session(std::string(1, '\0') + "9"), menu);
+}
+
+TEST(CommandLoop, EndOfInputEndsTheLoopLikeQuit) {
+  EXPECT_EQ(session("d"), menu + "Examples cleared.\n\n" + prompt);
+}
+
+TEST(CommandLoop, DigitKeysMakeOneMoreExampleThanTheirValue) {
+  Learner learner;
+  const std::string output = session(learner, "019q");
+  EXPECT_EQ(count(output, "response: "), 1U + 2U + 10U);
+  EXPECT_EQ(learner.examples.size(), 13U);
+  EXPECT_EQ(count(output, prompt), 3U);
+}
+
+TEST(CommandLoop, EveryOtherKeyMakesOneExample) {
+  Learner learner;
+  const std::string output = session(learner, std::string("x\t\n\x01\x7f\x80\xffZq"));
+  EXPECT_EQ(count(output, "response: "), 8U);
+  EXPECT_EQ(learner.examples.size(), 8U);
+}
+
+TEST(CommandLoop, ChangingTheFitnessClearsTheExamplesButNotTheMenu) {
+  Learner learner;
+  const std::string output = session(learner, "1c%0q");
+  EXPECT_EQ(output.substr(0, menu.size()), menu);
+  EXPECT_NE(output.find(fitnessMenuText + "Fitness function used is now %\n\n" + prompt), std::string::npos);
+  EXPECT_NE(output.find(" % "), std::string::npos);
+  EXPECT_EQ(count(output, "<c>   to change"), 1U);
+  EXPECT_EQ(learner.examples.size(), 1U);
+  EXPECT_EQ(learner.examples[0].values.size(), 3U);
+}
+
+TEST(CommandLoop, AnotherKeyLeavesTheFitnessAndStillClears) {
+  Learner learner;
+  const std::string output = session(learner, "9Cxq");
+  EXPECT_NE(output.find(fitnessMenuText + "Fitness function used is now |\n\n" + prompt), std::string::npos);
+  EXPECT_TRUE(learner.examples.empty());
+}
+
+TEST(CommandLoop, LearningWithNoExamplesStillReports) {
+  EXPECT_EQ(session("lq"), menu + "...Tree has completed learning.\n\n" + prompt);
+  EXPECT_EQ(session("Lq"), menu + "...Tree has completed learning.\n\n" + prompt);
+}
+
+TEST(CommandLoop, LearningEmptiesTheTrainingSet) {
+  Learner learner;
+  session(learner, "99lq");
+  EXPECT_TRUE(learner.examples.empty());
+  EXPECT_NE(learner.root, nullptr);
+}
+
+TEST(CommandLoop, ClearingKeepsTheTree) {
+  Learner learner;
+  session(learner, "99lD9q");
+  const TreeNode* tree = learner.root.get();
+  const std::string output = session(learner, "9dq");
+  EXPECT_NE(output.find("Examples cleared.\n\n" + prompt), std::string::npos);
+  EXPECT_EQ(learner.root.get(), tree);
+  EXPECT_TRUE(learner.examples.empty());
+}
+
+TEST(CommandLoop, LeavingTheFileMenuReadsNoName) {
+  EXPECT_EQ(session("fqq"), menu + fileMenuText + "\n\n\n" + prompt);
+  EXPECT_EQ(session("Fxq"), menu + fileMenuText + "\n\n\n" + prompt);
+}
+
+TEST(CommandLoop, SavesAndLoadsThroughTheFileMenu) {
+  const TempDir dir;
+  const std::string name = dir.file("tree.txt");
+  Learner learner;
+  EXPECT_EQ(session(learner, "fs" + name + "\nq"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  session(learner, "99lq");
+  EXPECT_EQ(session(learner, "fS" + name + "\nq"), menu + fileMenuText + "Save as: Tree saved.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fl" + name + "\nq"), menu + fileMenuText + "Load from: Tree loaded.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fL" + name + ".missing\nq"),
+            menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
+}
+
+TEST(CommandLoop, AnOverlongNameIsRefusedAndNeverBecomesKeys) {
+  const TempDir dir;
+  Learner learner;
+  session(learner, "99lq");
+  const std::string longName = dir.path() + "/" + std::string(600, '9');
+  EXPECT_EQ(session(learner, "fs" + longName + "\nq"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fl" + longName + "\nq"), menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
+  EXPECT_TRUE(learner.examples.empty());
+}
+
+TEST(ReadName, TakesAtMost511BytesAndConsumesTheWholeLine) {
+  std::string script = std::string(511, 'a') + "\n" + std::string(512, 'b') + std::string("\nc\0d\nlast", 9);
+  std::FILE* in = fmemopen(script.data(), script.size(), "r");
+  Console console;
+  console.in = in;
+  EXPECT_EQ(readName(console), std::string(511, 'a'));
+  EXPECT_EQ(readName(console), std::nullopt);
+  EXPECT_EQ(readName(console), std::nullopt);
+  EXPECT_EQ(readName(console), "last");
+  EXPECT_EQ(readName(console), std::nullopt);
+  EXPECT_EQ(readKey(console), 0);
+  std::fclose(in);
+}
+
+TEST(CommandLoop, AnEmptyNameOrTheEndOfInputFailsCleanly) {
+  Learner learner;
+  session(learner, "99lq");
+  EXPECT_EQ(session(learner, "fs\nq"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fs"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fl"), menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
+}

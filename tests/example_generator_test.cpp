@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "examples/example_generator.h"
+#include "learner/learner.h"
+#include "support/examples.h"
+
+namespace {
+
+// A seed whose first draws are `wanted`, so that a test knows its example.
+unsigned seedDrawing(const std::vector<int>& wanted) {
+  for (unsigned seed = 1;; ++seed) {
+    std::srand(seed);
+    bool match = true;
+    for (const int bit : wanted) match = match && std::rand() % 2 == bit;
+    if (match) return seed;
+  }
+}
+
+std::string trainAndTestOutput(Learner& learner, FitnessFunction fitness) {
+  ::testing::internal::CaptureStdout();
+  trainAndTest(learner, fitness);
+  return ::testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
+
+TEST(FitnessFunction, TwoInputConcepts) {
+  const std::vector<std::vector<float>> inputs{{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+  const std::vector<std::pair<char, std::vector<int>>> expected{
+      {'|', {0, 1, 1, 1}}, {'^', {0, 1, 1, 0}}, {'&', {0, 0, 0, 1}}, {'x', {0, 0, 0, 1}}, {'\0', {0, 0, 0, 1}}};
+  for (const auto& [fitness, classes] : expected) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+      EXPECT_EQ(classOf(fitness, inputs[i]), classes[i]) << fitness << " row " << i;
+    }
+  }
+}
+
+TEST(FitnessFunction, ThreeInputConceptsAsTabled) {
+  // x1 x2 x3 in the order of the table: 000, 100, 010, 001, 110, 101, 011, 111.
+  const std::vector<std::vector<float>> rows{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
+                                             {1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+  const std::vector<int> tripleOr{0, 1, 1, 1, 1, 1, 1, 1};
+  const std::vector<int> exactlyOne{0, 1, 1, 1, 0, 0, 0, 0};
+  const std::vector<int> tripleAnd{0, 0, 0, 0, 0, 0, 0, 1};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(classOf('#', rows[i]), tripleOr[i]) << i;
+    EXPECT_EQ(classOf('%', rows[i]), exactlyOne[i]) << i;
+    EXPECT_EQ(classOf('*', rows[i]), tripleAnd[i]) << i;
+  }
+}
+
+TEST(FitnessFunction, OnlySixCodesAreConcepts) {
+  for (int code = 0; code < 256; ++code) {
+    const bool known = code == '|' || code == '^' || code == '&' || code == '#' || code == '%' || code == '*';
+    EXPECT_EQ(isFitnessFunction(code), known) << code;
+  }
+}
+
+TEST(MakeExample, DrawsTwoOrThreeValuesInOrder) {
+  for (const char fitness : {'|', '^', '&', '#', '%', '*', 'z'}) {
+    const std::size_t width = valueCount(fitness);
+    std::srand(42);
+    std::vector<float> drawn;
+    for (std::size_t i = 0; i < width; ++i) drawn.push_back(static_cast<float>(std::rand() % 2));
+    const int next = std::rand();
+
+    std::srand(42);
+    std::vector<float> values{9, 9, 9, 9};
+    std::uint8_t classValue = 7;
+    makeExample(values, classValue, fitness);
+    EXPECT_EQ(values, drawn) << fitness;
+    EXPECT_EQ(classValue, classOf(fitness, drawn)) << fitness;
+    EXPECT_EQ(std::rand(), next) << fitness << " drew more than " << width;
+  }
+}
+
+TEST(TrainAndTest, PrintsTheInputLineAndVerdictThenAddsTheExample) {
+  Learner learner;
+  std::srand(seedDrawing({1, 0}));
+  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n");
+  ASSERT_EQ(learner.examples.size(), 1U);
+  EXPECT_EQ(learner.examples[0].values, (std::vector<float>{1, 0}));
+  EXPECT_EQ(learner.examples[0].classValue, 1);
+
+  std::srand(seedDrawing({1, 1, 1}));
+  EXPECT_EQ(trainAndTestOutput(learner, '%'), "input: \"1.00 % 1.00 % 1.00  \" response: 1.\t\t\tWRONG. \n");
+  EXPECT_EQ(learner.examples[1].classValue, 0);
+}
+
+TEST(TrainAndTest, ClassifiesBeforeAdding) {
+  Learner learner;
+  learner.examples = allCombinations(2, [](const std::vector<float>& v) { return v[0] == 1 && v[1] == 1; });
+  learner.learn();
+  std::srand(seedDrawing({0, 1}));
+  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"0.00 | 1.00\" response: 0.\t\t\tWRONG. \n");
+  std::srand(seedDrawing({1, 1}));
+  EXPECT_EQ(trainAndTestOutput(learner, '^'), "input: \"1.00 ^ 1.00\" response: 1.\t\t\tWRONG. \n");
+  EXPECT_EQ(learner.examples.size(), 2U);
+}

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "learner/learner.h"
+#include "support/temp_dir.h"
+#include "tree/tree_file.h"
+
+namespace {
+
+const char* const andFile =
+    ">Pred: =  Case Index: 0  Case Value: 1\n"
+    "\t>Pred: =  Case Index: 1  Case Value: 1\n"
+    "\t\t^Class: 1\n"
+    "\t\t^Class: 0\n"
+    "\t^Class: 0";
+
+struct Save : ::testing::Test {
+  TempDir dir;
+  Learner learner;
+
+  void SetUp() override {
+    writeFile(dir.file("and.txt"), andFile);
+    ASSERT_TRUE(learner.load(dir.file("and.txt").c_str()));
+  }
+
+  std::size_t entries() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                                  std::filesystem::directory_iterator()));
+  }
+};
+
+}  // namespace
+
+TEST_F(Save, WritesTheTreeAndLeavesNothingElseBehind) {
+  EXPECT_TRUE(learner.save(dir.file("copy.txt").c_str()));
+  EXPECT_EQ(readFile(dir.file("copy.txt")), andFile);
+  writeFile(dir.file("old.txt"), "an older and much longer text than the tree that replaces it ...........");
+  EXPECT_TRUE(learner.save(dir.file("old.txt").c_str()));
+  EXPECT_EQ(readFile(dir.file("old.txt")), andFile);
+  EXPECT_EQ(entries(), 3U);
+}
+
+TEST_F(Save, WithNoTreeFailsWithoutTouchingTheFile) {
+  Learner empty;
+  EXPECT_FALSE(empty.save(dir.file("and.txt").c_str()));
+  EXPECT_EQ(readFile(dir.file("and.txt")), andFile);
+  EXPECT_FALSE(empty.save(dir.file("new.txt").c_str()));
+  EXPECT_FALSE(fileExists(dir.file("new.txt")));
+  EXPECT_FALSE(learner.save(nullptr));
+  EXPECT_FALSE(learner.save(""));
+}
+
+TEST_F(Save, FailsForAFolderThatDoesNotExist) {
+  EXPECT_FALSE(learner.save(dir.file("missing/tree.txt").c_str()));
+  EXPECT_FALSE(fileExists(dir.file("missing")));
+  EXPECT_FALSE(learner.save(dir.file("and.txt/tree.txt").c_str()));
+  EXPECT_FALSE(learner.save(dir.path().c_str()));
+  EXPECT_EQ(entries(), 1U);
+}
+
+TEST_F(Save, FailsWhenTheDeviceIsFull) { EXPECT_FALSE(learner.save("/dev/full")); }
+
+TEST_F(Save, AFailedWriteKeepsTheOldFileWhole) {
+  const std::string old(4000, 'x');
+  writeFile(dir.file("old.txt"), old);
+  // The file size limit makes every write past 20 bytes fail, as a full
+  // disk would.
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const rlimit small{20, saved.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool saved_ok = learner.save(dir.file("old.txt").c_str());
+  const bool created = learner.save(dir.file("new.txt").c_str());
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(saved_ok);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(readFile(dir.file("old.txt")), old);
+  EXPECT_FALSE(fileExists(dir.file("new.txt")));
+  EXPECT_EQ(entries(), 2U);
+}
+
+TEST_F(Save, ReplacesTheTargetOfASymbolicLinkAndKeepsTheLink) {
+  writeFile(dir.file("target.txt"), "old");
+  ASSERT_EQ(symlink("target.txt", dir.file("link.txt").c_str()), 0);
+  EXPECT_TRUE(learner.save(dir.file("link.txt").c_str()));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
+  EXPECT_EQ(readFile(dir.file("target.txt")), andFile);
+
+  ASSERT_EQ(symlink("sub/../later.txt", dir.file("dangling.txt").c_str()), 0);
+  std::filesystem::create_directory(dir.file("sub"));
+  EXPECT_TRUE(learner.save(dir.file("dangling.txt").c_str()));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.txt")));
+  EXPECT_EQ(readFile(dir.file("later.txt")), andFile);
+}
+
+TEST_F(Save, KeepsThePermissionsOfTheFileItReplaces) {
+  writeFile(dir.file("private.txt"), "old");
+  chmod(dir.file("private.txt").c_str(), 0640);
+  EXPECT_TRUE(learner.save(dir.file("private.txt").c_str()));
+  struct stat info {};
+  stat(dir.file("private.txt").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 07777, 0640U);
+
+  const mode_t mask = umask(022);
+  EXPECT_TRUE(learner.save(dir.file("fresh.txt").c_str()));
+  umask(mask);
+  stat(dir.file("fresh.txt").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 07777, 0644U);
+}
+
+TEST_F(Save, WritesStraightIntoAFifo) {
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = readFile(dir.file("fifo")); });
+  EXPECT_TRUE(learner.save(dir.file("fifo").c_str()));
+  reader.join();
+  EXPECT_EQ(received, andFile);
+}
+
+TEST_F(Save, ChangesNeitherTheTreeNorTheExamples) {
+  learner.addExample({1, 1}, 1);
+  const TreeNode* before = learner.root.get();
+  EXPECT_TRUE(learner.save(dir.file("copy.txt").c_str()));
+  EXPECT_EQ(learner.root.get(), before);
+  EXPECT_EQ(learner.examples.size(), 1U);
+}

@@ -1,0 +1,194 @@
+// The real program driven through pipes, in a session with no terminal.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <set>
+#include <sstream>
+
+#include "examples/example_generator.h"
+#include "support/program.h"
+#include "support/temp_dir.h"
+#include "tree/tree_file.h"
+
+namespace {
+
+struct ExampleLine {
+  std::vector<float> values;
+  char fitness = 0;
+  int response = 0;
+  bool correct = false;
+};
+
+// Parses one train-and-test line and checks that it is exactly as the
+// program's format prints those numbers.
+bool parseExampleLine(const std::string& text, ExampleLine& line) {
+  float x1 = 0;
+  float x2 = 0;
+  float x3 = 0;
+  char second = 0;
+  std::array<char, 256> rebuilt{};
+  if (std::sscanf(text.c_str(), "input: \"%f %c %f %c %f \" response: %d.", &x1, &line.fitness, &x2, &second, &x3,
+                  &line.response) == 6) {
+    line.values = {x1, x2, x3};
+    std::snprintf(rebuilt.data(), rebuilt.size(), "input: \"%.2f %c %.2f %c %.2f  \" response: %d.", x1,
+                  line.fitness, x2, second, x3, line.response);
+  } else if (std::sscanf(text.c_str(), "input: \"%f %c %f\" response: %d.", &x1, &line.fitness, &x2,
+                         &line.response) == 4) {
+    line.values = {x1, x2};
+    std::snprintf(rebuilt.data(), rebuilt.size(), "input: \"%.2f %c %.2f\" response: %d.", x1, line.fitness, x2,
+                  line.response);
+  } else {
+    return false;
+  }
+  line.correct = text.ends_with("\t\t\tCORRECT. ");
+  return text == rebuilt.data() + std::string(line.correct ? "\t\t\tCORRECT. " : "\t\t\tWRONG. ");
+}
+
+// Every train-and-test line of a session, each checked for its form.
+std::vector<ExampleLine> exampleLines(const std::string& output) {
+  std::vector<ExampleLine> lines;
+  std::istringstream in(output);
+  std::string text;
+  while (std::getline(in, text)) {
+    const auto at = text.find("input: ");
+    if (at == std::string::npos) continue;
+    ExampleLine line;
+    EXPECT_TRUE(parseExampleLine(text.substr(at), line)) << text;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+std::string repeat(char key, std::size_t times) { return std::string(times, key); }
+
+// Enough examples that every input combination turns up.
+const std::string manyExamples = repeat('9', 40);
+
+}  // namespace
+
+TEST(PipeSession, LearnsEveryConceptAndKeepsItThroughSaveAndLoad) {
+  const TempDir dir;
+  for (const char fitness : {'|', '^', '&', '#', '%', '*'}) {
+    SCOPED_TRACE(fitness);
+    const std::string file = dir.file(std::string("tree-") + std::to_string(fitness) + ".txt");
+    const ProgramRun run = runWithoutTerminal(std::string("c") + fitness + manyExamples + "l" + manyExamples + "fs" +
+                                              file + "\nd" + "fl" + file + "\n" + "99q");
+    EXPECT_TRUE(exitedWithZero(run.status));
+    EXPECT_NE(run.output.find("Fitness function used is now " + std::string(1, fitness)), std::string::npos);
+    EXPECT_EQ(count(run.output, "...Tree has completed learning.\n\n"), 1U);
+    EXPECT_EQ(count(run.output, "Save as: Tree saved.\n\n\n"), 1U);
+    EXPECT_EQ(count(run.output, "Load from: Tree loaded.\n\n\n"), 1U);
+
+    const auto lines = exampleLines(run.output);
+    ASSERT_EQ(lines.size(), 820U);
+    std::set<std::vector<float>> seen;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const ExampleLine& line = lines[i];
+      EXPECT_EQ(line.fitness, fitness);
+      EXPECT_EQ(line.values.size(), valueCount(fitness));
+      // The verdict says whether the concept's class is the tree's answer.
+      EXPECT_EQ(line.correct, classOf(fitness, line.values) == line.response) << i;
+      if (i < 400) {
+        EXPECT_EQ(line.response, 1) << "no tree yet, line " << i;
+        seen.insert(line.values);
+      } else {
+        EXPECT_TRUE(line.correct) << "after learning, line " << i;
+      }
+    }
+    EXPECT_EQ(seen.size(), std::size_t{1} << valueCount(fitness));
+
+    std::istringstream saved(readFile(file));
+    std::unique_ptr<TreeNode> tree;
+    TreeFile::read(tree, saved);
+    for (const auto& values : seen) EXPECT_EQ(tree->classify(values), classOf(fitness, values));
+  }
+}
+
+TEST(PipeSession, EndsWithStatusZeroAtTheEndOfInput) {
+  const ProgramRun run = runWithoutTerminal("9");
+  EXPECT_TRUE(exitedWithZero(run.status));
+  EXPECT_EQ(exampleLines(run.output).size(), 10U);
+  EXPECT_TRUE(exitedWithZero(runWithoutTerminal("").status));
+  const ProgramRun escape = runWithoutTerminal("\x1b" "999");
+  EXPECT_TRUE(exitedWithZero(escape.status));
+  EXPECT_EQ(escape.output.find("input: "), std::string::npos);
+}
+
+TEST(PipeSession, SavingWithNoTreeNeitherCreatesNorEmptiesAFile) {
+  const TempDir dir;
+  writeFile(dir.file("kept.txt"), "^Class: 1");
+  const ProgramRun run =
+      runWithoutTerminal("fs" + dir.file("kept.txt") + "\nfs" + dir.file("new.txt") + "\nq");
+  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 2U);
+  EXPECT_EQ(readFile(dir.file("kept.txt")), "^Class: 1");
+  EXPECT_FALSE(fileExists(dir.file("new.txt")));
+}
+
+TEST(PipeSession, ASaveThatCannotBeWrittenFailsAndDamagesNothing) {
+  const TempDir dir;
+  const std::string old(4000, '#');
+  writeFile(dir.file("old.txt"), old);
+  const std::string learn = "c&" + manyExamples + "l";
+  RunOptions limited;
+  limited.fileSizeLimit = 20;
+  const ProgramRun run = runWithoutTerminal(
+      learn + "fs" + dir.file("old.txt") + "\nfs/dev/full\nfs" + dir.file("no/such/folder.txt") + "\nq", limited);
+  EXPECT_TRUE(exitedWithZero(run.status));
+  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 3U);
+  EXPECT_EQ(readFile(dir.file("old.txt")), old);
+  EXPECT_FALSE(fileExists(dir.file("no")));
+}
+
+TEST(PipeSession, SavingToStandardOutputPrintsTheTree) {
+  const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs/dev/stdout\nq");
+  EXPECT_NE(run.output.find("Save as: >Pred: =  Case Index: "), std::string::npos);
+  EXPECT_NE(run.output.find("^Class: 0Tree saved."), std::string::npos);
+}
+
+TEST(PipeSession, AFailedLoadKeepsTheLearntTree) {
+  const TempDir dir;
+  writeFile(dir.file("broken.txt"), ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n");
+  const ProgramRun run = runWithoutTerminal("c^" + manyExamples + "lfl" + dir.file("missing.txt") + "\nfl" +
+                                            dir.file("broken.txt") + "\n" + manyExamples + "q");
+  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 2U);
+  const auto lines = exampleLines(run.output);
+  ASSERT_EQ(lines.size(), 800U);
+  for (std::size_t i = 400; i < lines.size(); ++i) EXPECT_TRUE(lines[i].correct) << i;
+}
+
+TEST(PipeSession, AnOverlongNameIsRefusedWhole) {
+  const TempDir dir;
+  const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs" + repeat('9', 600) + "\nfl" +
+                                            repeat('9', 512) + "\nq");
+  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 1U);
+  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 1U);
+  EXPECT_EQ(exampleLines(run.output).size(), 400U);
+  EXPECT_TRUE(exitedWithZero(run.status));
+}
+
+TEST(PipeSession, LoadsADeepChainAndRefusesADeeperOneWithoutCrashing) {
+  const TempDir dir;
+  std::string deep;
+  for (int i = 1; i < 10000; ++i) deep += ">Pred: =  Case Index: 0  Case Value: 5\n^Class: 0\n";
+  writeFile(dir.file("deep.txt"), deep + "^Class: 1");
+  std::string deeper;
+  for (int i = 1; i < 1000000; ++i) deeper += ">\n^\n";
+  writeFile(dir.file("deeper.txt"), deeper + "^");
+  const ProgramRun run = runWithoutTerminal("fl" + dir.file("deep.txt") + "\n0fs" + dir.file("again.txt") + "\nfl" +
+                                            dir.file("deeper.txt") + "\n0q");
+  EXPECT_TRUE(exitedWithZero(run.status));
+  EXPECT_EQ(count(run.output, "Load from: Tree loaded."), 1U);
+  EXPECT_EQ(count(run.output, "Save as: Tree saved."), 1U);
+  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 1U);
+  const auto lines = exampleLines(run.output);
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[0].response, 1);
+  EXPECT_EQ(lines[1].response, 1);
+}

@@ -1,0 +1,96 @@
+// The real program on a pseudo-terminal, as a user at a console runs it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "support/program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const char* const prompt = "Command? <q/esc,l,0-9,c,f>";
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+struct TerminalTest : ::testing::Test {
+  TempDir dir;
+  TerminalSession session{dir.path()};
+
+  void SetUp() override { ASSERT_TRUE(session.waitFor("or any other key to create 1 example.")); }
+
+  // Sends one key and waits for the prompt that follows its command.
+  void press(const std::string& key) {
+    session.send(key);
+    ASSERT_TRUE(session.waitFor(prompt)) << session.output();
+  }
+};
+
+}  // namespace
+
+TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
+  EXPECT_FALSE(inKeyMode(session.initialSettings()));
+  EXPECT_TRUE(inKeyMode(session.settings()));
+  press("9");
+  press("l");
+  session.send("f");
+  ASSERT_TRUE(session.waitFor("<q> or any other key to quit"));
+  EXPECT_TRUE(inKeyMode(session.settings()));
+  session.send("s");
+  ASSERT_TRUE(session.waitFor("Save as: "));
+  EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+  // The name is echoed as it is typed, and the line can be edited.
+  session.send("tree.tx\x7ft\x7f" "xt\n");
+  ASSERT_TRUE(session.waitFor("tree.tx"));
+  ASSERT_TRUE(session.waitFor("Tree saved."));
+  ASSERT_TRUE(session.waitFor(prompt));
+  EXPECT_TRUE(inKeyMode(session.settings()));
+  EXPECT_EQ(readFile(dir.file("tree.txt")).substr(0, 7), ">Pred: ");
+  // Keys are not echoed: the only trace of the "0" is its example line.
+  press("0");
+  EXPECT_EQ(count(session.output(), "response: "), 11U);
+  session.send("q");
+  const int status = session.wait();
+  EXPECT_TRUE(exitedWithZero(status)) << status;
+  EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+}
+
+TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
+  press("\x1b[A");
+  EXPECT_EQ(count(session.output(), "response: "), 1U);
+  press("\x1bOP");
+  press("\x1b[15~");
+  press("\xc3\xa9");
+  press("\xe2\x82\xac");
+  EXPECT_EQ(count(session.output(), "response: "), 5U);
+  // A lone Escape quits once the short wait for a sequence has passed.
+  session.send("\x1b");
+  const int status = session.wait();
+  EXPECT_TRUE(exitedWithZero(status)) << status;
+  EXPECT_EQ(count(session.output(), "response: "), 5U);
+  EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+}
+
+TEST_F(TerminalTest, CtrlCEndsTheProgramWithTheTerminalRestored) {
+  press("9");
+  session.send("\x03");
+  const int status = session.wait();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+}
+
+TEST_F(TerminalTest, TerminateAndHangUpRestoreTheTerminal) {
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    TerminalSession other(dir.path());
+    ASSERT_TRUE(other.waitFor("or any other key to create 1 example."));
+    ASSERT_TRUE(inKeyMode(other.settings()));
+    other.kill(signal);
+    const int status = other.wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(sameMode(other.settings(), other.initialSettings())) << signal;
+  }
+}

@@ -1,0 +1,163 @@
+#include "support/program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+[[noreturn]] void startProgram(const std::string& folder) {
+  if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+  execl(TREEBENCH_PROGRAM, "treebench", static_cast<char*>(nullptr));
+  _exit(127);
+}
+
+void writeAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;
+    done += static_cast<std::size_t>(wrote);
+  }
+}
+
+}  // namespace
+
+ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options) {
+  int input[2];
+  int output[2];
+  if (pipe(input) != 0 || pipe(output) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    setsid();
+    dup2(input[0], STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    close(input[0]);
+    close(input[1]);
+    close(output[0]);
+    close(output[1]);
+    if (options.fileSizeLimit != RLIM_INFINITY) {
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    startProgram(options.folder);
+  }
+  close(input[0]);
+  close(output[1]);
+  // Written from a thread of its own, so that a program that answers while
+  // it still reads can never fill the output pipe and stall both sides.
+  std::thread feeder([fd = input[1], &keys] {
+    writeAll(fd, keys);
+    close(fd);
+  });
+  ProgramRun run;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(output[0], buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    run.output.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(output[0]);
+  feeder.join();
+  waitpid(pid, &run.status, 0);
+  return run;
+}
+
+bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+TerminalSession::TerminalSession(const std::string& folder) {
+  signal(SIGPIPE, SIG_IGN);
+  // The program's terminal starts with the settings of a fresh one, taken
+  // here so that they can be compared with what it leaves behind.
+  int freshMaster = -1;
+  int freshSlave = -1;
+  if (openpty(&freshMaster, &freshSlave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+  tcgetattr(freshSlave, &initial_);
+  close(freshSlave);
+  close(freshMaster);
+  pid_ = forkpty(&master_, nullptr, &initial_, nullptr);
+  if (pid_ < 0) throw std::runtime_error("forkpty failed");
+  if (pid_ == 0) startProgram(folder);
+  slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
+  if (slave_ < 0) throw std::runtime_error("cannot open the terminal's slave side");
+}
+
+TerminalSession::~TerminalSession() {
+  if (pid_ > 0) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == 0) {
+      ::kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
+  }
+  if (slave_ >= 0) close(slave_);
+  if (master_ >= 0) close(master_);
+}
+
+void TerminalSession::kill(int signal) const { ::kill(pid_, signal); }
+
+void TerminalSession::send(const std::string& bytes) const { writeAll(master_, bytes); }
+
+bool TerminalSession::readSome(int timeoutMs) {
+  pollfd ready{master_, POLLIN, 0};
+  if (poll(&ready, 1, timeoutMs) <= 0) return false;
+  char buffer[4096];
+  const ssize_t got = read(master_, buffer, sizeof buffer);
+  if (got <= 0) return false;
+  output_.append(buffer, static_cast<std::size_t>(got));
+  return true;
+}
+
+bool TerminalSession::waitFor(const std::string& text, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto found = output_.find(text, matched_);
+    if (found != std::string::npos) {
+      matched_ = found + text.size();
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (!readSome(50)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+termios TerminalSession::settings() const {
+  termios now{};
+  tcgetattr(slave_, &now);
+  return now;
+}
+
+int TerminalSession::wait(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int status = 0;
+    const pid_t ended = waitpid(pid_, &status, WNOHANG);
+    if (ended == pid_) {
+      while (readSome(0)) {
+      }
+      pid_ = -1;
+      return status;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return -1;
+    if (!readSome(20)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+bool inKeyMode(const termios& settings) { return (settings.c_lflag & (ECHO | ICANON)) == 0; }
+
+bool sameMode(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/types.h>
+#include <termios.h>
+
+#include <string>
+
+// Runs of the real treebench program.
+
+struct ProgramRun {
+  std::string output;
+  int status = -1;  // as waitpid reports it
+};
+
+struct RunOptions {
+  std::string folder;                        // working folder; empty keeps ours
+  rlim_t fileSizeLimit = RLIM_INFINITY;      // RLIMIT_FSIZE of the program
+};
+
+// Starts the program in a new session, so that it has no controlling
+// terminal, feeds it `keys` on standard input and collects its standard
+// output until it ends.
+ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options = {});
+
+bool exitedWithZero(int status);
+
+// The program on a pseudo-terminal of its own, as a user at a console has it.
+class TerminalSession {
+ public:
+  explicit TerminalSession(const std::string& folder);
+  ~TerminalSession();
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  void send(const std::string& bytes) const;
+  // Waits until `text` appears in the output after what earlier waits
+  // matched; false when it has not within the time.
+  bool waitFor(const std::string& text, int timeoutMs = 10000);
+  // The terminal's current settings.
+  termios settings() const;
+  termios initialSettings() const { return initial_; }
+  // Waits for the program to end and answers its waitpid status, or -1.
+  int wait(int timeoutMs = 10000);
+  const std::string& output() const { return output_; }
+  void kill(int signal) const;
+
+ private:
+  bool readSome(int timeoutMs);
+
+  int master_ = -1;
+  int slave_ = -1;  // kept open to read the settings, also after the end
+  pid_t pid_ = -1;
+  termios initial_{};
+  std::string output_;
+  std::size_t matched_ = 0;
+};
+
+// Whether the settings are the program's key mode: no echo, no line editing.
+bool inKeyMode(const termios& settings);
+bool sameMode(const termios& a, const termios& b);

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "learner/learner.h"
+#include "support/describe.h"
+#include "support/examples.h"
+#include "support/temp_dir.h"
+#include "tree/tree_file.h"
+
+namespace {
+
+const char* const andFile =
+    ">Pred: =  Case Index: 0  Case Value: 1\n"
+    "\t>Pred: =  Case Index: 1  Case Value: 1\n"
+    "\t\t^Class: 1\n"
+    "\t\t^Class: 0\n"
+    "\t^Class: 0";
+
+const char* const andTree = "(= 0 1 0 (= 1 1 0 (0 0 0 1) (0 0 0 0)) (0 0 0 0))";
+
+std::string written(const TreeNode* root) {
+  std::ostringstream out;
+  TreeFile::write(root, out);
+  return out.str();
+}
+
+std::unique_ptr<TreeNode> parsed(const std::string& text) {
+  std::istringstream in(text);
+  std::unique_ptr<TreeNode> root;
+  TreeFile::read(root, in);
+  return root;
+}
+
+std::string readBack(const std::string& text) { return describe(parsed(text).get()); }
+
+// The line and reason the reader refuses `text` with.
+TreeFileError refusal(const std::string& text) {
+  try {
+    parsed(text);
+  } catch (const TreeFileError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "accepted: " << text.substr(0, 80);
+  return {};
+}
+
+std::string leafWithValue(float value) {
+  TreeNode node;
+  node.pred = '<';
+  node.caseValue = value;
+  node.left = std::make_unique<TreeNode>();
+  node.right = std::make_unique<TreeNode>();
+  const std::string text = written(&node);
+  return text.substr(text.find("Value: ") + 7, text.find('\n') - text.find("Value: ") - 7);
+}
+
+// A chain of node lines, each with a leaf of class 0 on its left; the
+// deepest leaf has class 1.
+std::string chainFile(std::size_t levels) {
+  std::string file;
+  for (std::size_t i = 1; i < levels; ++i) file += ">\n^Class: 0\n";
+  return file + "^Class: 1";
+}
+
+}  // namespace
+
+TEST(TreeFileWrite, WritesTheAndTreeWithTabsAndNoFinalLineEnd) {
+  const auto tree = parsed(andFile);
+  EXPECT_EQ(written(tree.get()), andFile);
+}
+
+TEST(TreeFileWrite, WritesALeafAsOneLine) {
+  TreeNode leaf;
+  leaf.leafClass = 1;
+  EXPECT_EQ(written(&leaf), "^Class: 1");
+}
+
+TEST(TreeFileWrite, RefusesAMissingTree) { EXPECT_THROW(written(nullptr), int); }
+
+TEST(TreeFileWrite, WritesValuesInSixDigitGeneralForm) {
+  EXPECT_EQ(leafWithValue(0.0F), "0");
+  EXPECT_EQ(leafWithValue(1.0F), "1");
+  EXPECT_EQ(leafWithValue(0.5F), "0.5");
+  EXPECT_EQ(leafWithValue(1.0F / 3.0F), "0.333333");
+  EXPECT_EQ(leafWithValue(0.6F), "0.6");
+  EXPECT_EQ(leafWithValue(0.0001F), "0.0001");
+  EXPECT_EQ(leafWithValue(0.00001F), "1e-05");
+  EXPECT_EQ(leafWithValue(123456.0F), "123456");
+  EXPECT_EQ(leafWithValue(1234567.0F), "1.23457e+06");
+  EXPECT_EQ(leafWithValue(-2.5F), "-2.5");
+}
+
+TEST(TreeFileWrite, WritesANodeWithOneChildAsALeaf) {
+  TreeNode node;
+  node.pred = '=';
+  node.leafClass = 1;
+  node.left = std::make_unique<TreeNode>();
+  EXPECT_EQ(written(&node), "^Class: 1");
+}
+
+TEST(TreeFileRead, ReadsTheAndTree) { EXPECT_EQ(readBack(andFile), andTree); }
+
+TEST(TreeFileRead, RoundTripKeepsTheShapeAndSixDigitValues) {
+  Learner learner;
+  learner.examples = allCombinations(3, [](const std::vector<float>& v) { return v[0] + v[1] + v[2] == 1; });
+  learner.learn();
+  const std::string text = written(learner.root.get());
+  EXPECT_EQ(written(parsed(text).get()), text);
+
+  TreeNode node;
+  node.pred = '<';
+  node.caseIndex = 7;
+  node.caseValue = 0.123456789F;
+  node.leafClass = 1;
+  node.left = std::make_unique<TreeNode>();
+  node.left->pred = '=';
+  node.left->caseValue = 3.0F;
+  node.left->leafClass = 1;
+  node.right = std::make_unique<TreeNode>();
+  EXPECT_EQ(readBack(written(&node)), "(< 7 0.123457 0 (0 0 0 1) (0 0 0 0))");
+  EXPECT_EQ(parsed(written(&node))->caseValue, 0.123457F);
+}
+
+TEST(TreeFileRead, IgnoresIndentation) {
+  EXPECT_EQ(readBack(">Pred: =  Case Index: 0  Case Value: 1\n>Pred: =  Case Index: 1  Case Value: 1\n"
+                     "^Class: 1\n^Class: 0\n^Class: 0"),
+            andTree);
+  EXPECT_EQ(readBack("\t\t\t>Pred: =  Case Index: 0  Case Value: 1\n>Pred: =  Case Index: 1  Case Value: 1\n"
+                     "\t\t\t\t\t\t^Class: 1\n\t^Class: 0\n\t\t^Class: 0"),
+            andTree);
+}
+
+TEST(TreeFileRead, SkipsEveryLineWithAHashAnywhere) {
+  EXPECT_EQ(readBack("# and, learnt today\n>Pred: =  Case Index: 0  Case Value: 1\n  # between a node and its children\n"
+                     "\t>Pred: =  Case Index: 1  Case Value: 1\n\t\t^Class: 1  # a note\n\t\t^Class: 1\n"
+                     "\t\t^Class: 0\n#\n\t^Class: 0"),
+            andTree);
+  // A node whose pred is "#" is itself taken for a comment.
+  EXPECT_EQ(readBack(">Pred: #  Case Index: 0  Case Value: 1\n^Class: 1"), "(0 0 0 1)");
+}
+
+TEST(TreeFileRead, LetsBlanksMatchAnyRunOfWhiteSpace) {
+  EXPECT_EQ(readBack(">Pred:=CaseIndex:1CaseValue:0.5\n^Class:1\n^Class:\t0"), "(= 1 0.5 0 (0 0 0 1) (0 0 0 0))");
+  EXPECT_EQ(readBack(">Pred:   <  \t Case   Index:   2 Case Value:   -3e2\n^Class:   1\n^Class: 0"),
+            "(< 2 -300 0 (0 0 0 1) (0 0 0 0))");
+}
+
+TEST(TreeFileRead, StopsAtTheLineThatCompletesTheTree) {
+  EXPECT_EQ(readBack(std::string(andFile) + "\n"), andTree);
+  EXPECT_EQ(readBack(std::string(andFile) + "\nanything at all\n\n>"), andTree);
+  EXPECT_EQ(readBack("^Class: 1\r\n"), "(0 0 0 1)");
+}
+
+TEST(TreeFileRead, AcceptsLineEndsWithCarriageReturns) {
+  EXPECT_EQ(readBack(">Pred: =  Case Index: 0  Case Value: 1\r\n\t>Pred: =  Case Index: 1  Case Value: 1\r\n"
+                     "\t\t^Class: 1\r\n\t\t^Class: 0\r\n\t^Class: 0\r\n"),
+            andTree);
+}
+
+TEST(TreeFileRead, KeepsZerosWhereTheWordsDoNotMatch) {
+  EXPECT_EQ(readBack(">Predicate: =  Case Index: 4\n^Klasse: 1\n^Class: 1"), "(0 0 0 0 (0 0 0 0) (0 0 0 1))");
+  EXPECT_EQ(readBack(">Pred: =  Case Index: 4  Case Value: x\n^\n^Class: 1"), "(= 4 0 0 (0 0 0 0) (0 0 0 1))");
+  EXPECT_EQ(readBack(">Pred: =  Case Index: z  Case Value: 3\n^\n^Class: 1"), "(= 0 0 0 (0 0 0 0) (0 0 0 1))");
+}
+
+TEST(TreeFileRead, KeepsTheLowBitsOfLargeNumbers) {
+  EXPECT_EQ(readBack("^Class: 257"), "(0 0 0 1)");
+  EXPECT_EQ(readBack("^Class: -1"), "(0 0 0 255)");
+  EXPECT_EQ(readBack("^Class: 99999999999999999999999"), "(0 0 0 255)");
+  EXPECT_EQ(parsed(">Pred: =  Case Index: 4294967297  Case Value: 1\n^\n^")->caseIndex, 1U);
+  EXPECT_EQ(parsed(">Pred: =  Case Index: -1  Case Value: 1\n^\n^")->caseIndex, 0xFFFFFFFFU);
+  EXPECT_EQ(parsed(">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^\n^")->caseIndex, 0xFFFFFFFFU);
+  EXPECT_EQ(parsed(">Pred: =  Case Index: -99999999999999999999  Case Value: 1\n^\n^")->caseIndex, 0U);
+}
+
+TEST(TreeFileRead, ReadsEveryFloatForm) {
+  EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: 1e-05\n^\n^")->caseValue, 1e-05F);
+  EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: 1.23457E+06\n^\n^")->caseValue, 1234570.0F);
+  EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: 0x1p-2\n^\n^")->caseValue, 0.25F);
+  EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: -inf\n^\n^")->caseValue, -INFINITY);
+  EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: 1e999\n^\n^")->caseValue, INFINITY);
+  EXPECT_TRUE(std::isnan(parsed(">Pred: <  Case Index: 0  Case Value: nan\n^\n^")->caseValue));
+}
+
+TEST(TreeFileRead, DoesNotCountIndentationTowardsTheLineLimit) {
+  // The writer indents by depth, so a deep tree's lines grow past 511
+  // characters; they must still read back.
+  EXPECT_EQ(readBack(std::string(600, '\t') + "^Class: 1"), "(0 0 0 1)");
+  EXPECT_EQ(readBack(">\n" + std::string(1000, '\t') + "^Class: 1\n" + std::string(1000, '\t') + "^Class: 0"),
+            "(0 0 0 0 (0 0 0 1) (0 0 0 0))");
+}
+
+TEST(TreeFileRead, RefusesAnIncompleteTreeNamingTheLine) {
+  EXPECT_EQ(refusal("").line, 1U);
+  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1").line, 3U);
+  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1\n\n^Class: 1\n^Class: 0").line, 2U);
+  EXPECT_EQ(refusal("# only a comment\n# and another").line, 3U);
+  const TreeFileError wrong = refusal("\t\tClass: 1");
+  EXPECT_EQ(wrong.line, 1U);
+  EXPECT_NE(wrong.reason.find("\"C\""), std::string::npos) << wrong.reason;
+  EXPECT_EQ(refusal(" ^Class: 1").line, 1U);
+}
+
+TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {
+  EXPECT_EQ(readBack("^Class: 1" + std::string(600, ' ')), "(0 0 0 1)");
+  // Every read after an overlong line fails.
+  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1" + std::string(600, ' ') + "\n^Class: 1\n^Class: 0").line, 2U);
+}
+
+TEST(TreeFileRead, LoadsTenThousandLevelsAndRefusesDeeper) {
+  EXPECT_EQ(TreeFile::maxLevels, 10000U);
+  const auto deep = parsed(chainFile(10000));
+  std::size_t levels = 1;
+  for (const TreeNode* node = deep.get(); !node->isLeaf(); node = node->right.get()) ++levels;
+  EXPECT_EQ(levels, 10000U);
+  // Every test is "> 0": a zero goes right down to the last leaf.
+  EXPECT_EQ(deep->classify(std::vector<float>{0}), 1);
+  EXPECT_EQ(deep->classify(std::vector<float>{1}), 0);
+
+  EXPECT_NE(refusal(chainFile(10001)).reason.find("deeper"), std::string::npos);
+  // The left leaf of the node on line 19999 would be the 10,001st level.
+  EXPECT_EQ(refusal(chainFile(1000000)).line, 20000U);
+}
+
+TEST(TreeFileWrite, WritesADeepTreeIndentedByDepth) {
+  const auto deep = parsed(chainFile(2000));
+  const std::string text = written(deep.get());
+  EXPECT_EQ(written(parsed(text).get()), text);
+  EXPECT_EQ(text.substr(text.rfind('\n') + 1), std::string(1999, '\t') + "^Class: 1");
+}
+
+TEST(LearnerLoad, ReplacesTheTreeOnlyWhenTheFileIsWhole) {
+  const TempDir dir;
+  writeFile(dir.file("and.txt"), andFile);
+  writeFile(dir.file("broken.txt"), ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1");
+  Learner learner;
+  EXPECT_TRUE(learner.load(dir.file("and.txt").c_str()));
+  EXPECT_EQ(describe(learner.root.get()), andTree);
+  const TreeNode* before = learner.root.get();
+  EXPECT_FALSE(learner.load(dir.file("broken.txt").c_str()));
+  EXPECT_FALSE(learner.load(dir.file("missing.txt").c_str()));
+  EXPECT_FALSE(learner.load(dir.path().c_str()));
+  EXPECT_FALSE(learner.load(nullptr));
+  EXPECT_FALSE(learner.load(""));
+  EXPECT_EQ(learner.root.get(), before);
+  EXPECT_EQ(describe(learner.root.get()), andTree);
+}
+
+TEST(LearnerLoad, NeverTouchesTheExamples) {
+  const TempDir dir;
+  writeFile(dir.file("leaf.txt"), "^Class: 0");
+  Learner learner;
+  learner.addExample({1, 0}, 1);
+  EXPECT_TRUE(learner.load(dir.file("leaf.txt").c_str()));
+  EXPECT_EQ(learner.examples.size(), 1U);
+  EXPECT_EQ(learner.classify(std::vector<float>{1, 0}), 0);
+}
