@@ -6,6 +6,7 @@
 #include "app/command_loop.h"
 #include "learner/learner.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 
 namespace {
 
@@ -43,12 +44,6 @@ std::string session(const std::string& keys) {
   return session(learner, keys);
 }
 
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 }  // namespace
 
 TEST(CommandLoop, QuitKeysPrintOnlyTheMenu) {
@@ -65,15 +60,15 @@ TEST(CommandLoop, EndOfInputEndsTheLoopLikeQuit) {
 TEST(CommandLoop, DigitKeysMakeOneMoreExampleThanTheirValue) {
   Learner learner;
   const std::string output = session(learner, "019q");
-  EXPECT_EQ(count(output, "response: "), 1U + 2U + 10U);
+  EXPECT_EQ(occurrences(output, "response: "), 1U + 2U + 10U);
   EXPECT_EQ(learner.examples.size(), 13U);
-  EXPECT_EQ(count(output, prompt), 3U);
+  EXPECT_EQ(occurrences(output, prompt), 3U);
 }
 
 TEST(CommandLoop, EveryOtherKeyMakesOneExample) {
   Learner learner;
   const std::string output = session(learner, std::string("x\t\n\x01\x7f\x80\xffZq"));
-  EXPECT_EQ(count(output, "response: "), 8U);
+  EXPECT_EQ(occurrences(output, "response: "), 8U);
   EXPECT_EQ(learner.examples.size(), 8U);
 }
 
@@ -83,7 +78,7 @@ TEST(CommandLoop, ChangingTheFitnessClearsTheExamplesButNotTheMenu) {
   EXPECT_EQ(output.substr(0, menu.size()), menu);
   EXPECT_NE(output.find(fitnessMenuText + "Fitness function used is now %\n\n" + prompt), std::string::npos);
   EXPECT_NE(output.find(" % "), std::string::npos);
-  EXPECT_EQ(count(output, "<c>   to change"), 1U);
+  EXPECT_EQ(occurrences(output, "<c>   to change"), 1U);
   EXPECT_EQ(learner.examples.size(), 1U);
   EXPECT_EQ(learner.examples[0].values.size(), 3U);
 }

@@ -10,16 +10,11 @@
 
 #include "learner/learner.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 #include "tree/tree_file.h"
 
 namespace {
 
-const char* const andFile =
-    ">Pred: =  Case Index: 0  Case Value: 1\n"
-    "\t>Pred: =  Case Index: 1  Case Value: 1\n"
-    "\t\t^Class: 1\n"
-    "\t\t^Class: 0\n"
-    "\t^Class: 0";
 
 struct Save : ::testing::Test {
   TempDir dir;

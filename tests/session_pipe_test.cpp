@@ -9,6 +9,7 @@
 #include "examples/example_generator.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -60,12 +61,6 @@ std::vector<ExampleLine> exampleLines(const std::string& output) {
   return lines;
 }
 
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 std::string repeat(char key, std::size_t times) { return std::string(times, key); }
 
 // Enough examples that every input combination turns up.
@@ -82,9 +77,9 @@ TEST(PipeSession, LearnsEveryConceptAndKeepsItThroughSaveAndLoad) {
                                               file + "\nd" + "fl" + file + "\n" + "99q");
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_NE(run.output.find("Fitness function used is now " + std::string(1, fitness)), std::string::npos);
-    EXPECT_EQ(count(run.output, "...Tree has completed learning.\n\n"), 1U);
-    EXPECT_EQ(count(run.output, "Save as: Tree saved.\n\n\n"), 1U);
-    EXPECT_EQ(count(run.output, "Load from: Tree loaded.\n\n\n"), 1U);
+    EXPECT_EQ(occurrences(run.output, "...Tree has completed learning.\n\n"), 1U);
+    EXPECT_EQ(occurrences(run.output, "Save as: Tree saved.\n\n\n"), 1U);
+    EXPECT_EQ(occurrences(run.output, "Load from: Tree loaded.\n\n\n"), 1U);
 
     const auto lines = exampleLines(run.output);
     ASSERT_EQ(lines.size(), 820U);
@@ -126,7 +121,7 @@ TEST(PipeSession, SavingWithNoTreeNeitherCreatesNorEmptiesAFile) {
   writeFile(dir.file("kept.txt"), "^Class: 1");
   const ProgramRun run =
       runWithoutTerminal("fs" + dir.file("kept.txt") + "\nfs" + dir.file("new.txt") + "\nq");
-  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 2U);
+  EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 2U);
   EXPECT_EQ(readFile(dir.file("kept.txt")), "^Class: 1");
   EXPECT_FALSE(fileExists(dir.file("new.txt")));
 }
@@ -141,7 +136,7 @@ TEST(PipeSession, ASaveThatCannotBeWrittenFailsAndDamagesNothing) {
   const ProgramRun run = runWithoutTerminal(
       learn + "fs" + dir.file("old.txt") + "\nfs/dev/full\nfs" + dir.file("no/such/folder.txt") + "\nq", limited);
   EXPECT_TRUE(exitedWithZero(run.status));
-  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 3U);
+  EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 3U);
   EXPECT_EQ(readFile(dir.file("old.txt")), old);
   EXPECT_FALSE(fileExists(dir.file("no")));
 }
@@ -157,7 +152,7 @@ TEST(PipeSession, AFailedLoadKeepsTheLearntTree) {
   writeFile(dir.file("broken.txt"), ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n");
   const ProgramRun run = runWithoutTerminal("c^" + manyExamples + "lfl" + dir.file("missing.txt") + "\nfl" +
                                             dir.file("broken.txt") + "\n" + manyExamples + "q");
-  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 2U);
+  EXPECT_EQ(occurrences(run.output, "Load from: Failed to load."), 2U);
   const auto lines = exampleLines(run.output);
   ASSERT_EQ(lines.size(), 800U);
   for (std::size_t i = 400; i < lines.size(); ++i) EXPECT_TRUE(lines[i].correct) << i;
@@ -167,8 +162,8 @@ TEST(PipeSession, AnOverlongNameIsRefusedWhole) {
   const TempDir dir;
   const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs" + repeat('9', 600) + "\nfl" +
                                             repeat('9', 512) + "\nq");
-  EXPECT_EQ(count(run.output, "Save as: Failed to save."), 1U);
-  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 1U);
+  EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 1U);
+  EXPECT_EQ(occurrences(run.output, "Load from: Failed to load."), 1U);
   EXPECT_EQ(exampleLines(run.output).size(), 400U);
   EXPECT_TRUE(exitedWithZero(run.status));
 }
@@ -184,9 +179,9 @@ TEST(PipeSession, LoadsADeepChainAndRefusesADeeperOneWithoutCrashing) {
   const ProgramRun run = runWithoutTerminal("fl" + dir.file("deep.txt") + "\n0fs" + dir.file("again.txt") + "\nfl" +
                                             dir.file("deeper.txt") + "\n0q");
   EXPECT_TRUE(exitedWithZero(run.status));
-  EXPECT_EQ(count(run.output, "Load from: Tree loaded."), 1U);
-  EXPECT_EQ(count(run.output, "Save as: Tree saved."), 1U);
-  EXPECT_EQ(count(run.output, "Load from: Failed to load."), 1U);
+  EXPECT_EQ(occurrences(run.output, "Load from: Tree loaded."), 1U);
+  EXPECT_EQ(occurrences(run.output, "Save as: Tree saved."), 1U);
+  EXPECT_EQ(occurrences(run.output, "Load from: Failed to load."), 1U);
   const auto lines = exampleLines(run.output);
   ASSERT_EQ(lines.size(), 2U);
   EXPECT_EQ(lines[0].response, 1);

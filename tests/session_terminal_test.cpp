@@ -6,16 +6,11 @@
 
 #include "support/program.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 
 namespace {
 
 const char* const prompt = "Command? <q/esc,l,0-9,c,f>";
-
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
 
 struct TerminalTest : ::testing::Test {
   TempDir dir;
@@ -52,7 +47,7 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   EXPECT_EQ(readFile(dir.file("tree.txt")).substr(0, 7), ">Pred: ");
   // Keys are not echoed: the only trace of the "0" is its example line.
   press("0");
-  EXPECT_EQ(count(session.output(), "response: "), 11U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 11U);
   session.send("q");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
@@ -61,17 +56,17 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
 
 TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
   press("\x1b[A");
-  EXPECT_EQ(count(session.output(), "response: "), 1U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 1U);
   press("\x1bOP");
   press("\x1b[15~");
   press("\xc3\xa9");
   press("\xe2\x82\xac");
-  EXPECT_EQ(count(session.output(), "response: "), 5U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
   // A lone Escape quits once the short wait for a sequence has passed.
   session.send("\x1b");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
-  EXPECT_EQ(count(session.output(), "response: "), 5U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 

@@ -8,16 +8,11 @@
 #include "support/describe.h"
 #include "support/examples.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 #include "tree/tree_file.h"
 
 namespace {
 
-const char* const andFile =
-    ">Pred: =  Case Index: 0  Case Value: 1\n"
-    "\t>Pred: =  Case Index: 1  Case Value: 1\n"
-    "\t\t^Class: 1\n"
-    "\t\t^Class: 0\n"
-    "\t^Class: 0";
 
 const char* const andTree = "(= 0 1 0 (= 1 1 0 (0 0 0 1) (0 0 0 0)) (0 0 0 0))";
 
