@@ -187,3 +187,15 @@ TEST(PipeSession, LoadsADeepChainAndRefusesADeeperOneWithoutCrashing) {
   EXPECT_EQ(lines[0].response, 1);
   EXPECT_EQ(lines[1].response, 1);
 }
+
+TEST(PipeSession, LoadsFilesWithOutOfRangeNumbers) {
+  const TempDir dir;
+  // Class 256 is kept as 0; the index wraps to 4294967295, a value no
+  // example has, so the walk goes right.
+  writeFile(dir.file("wide.txt"), ">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^Class: 1\n^Class: 256");
+  const ProgramRun run = runWithoutTerminal("fl" + dir.file("wide.txt") + "\n9q");
+  EXPECT_EQ(occurrences(run.output, "Load from: Tree loaded."), 1U);
+  const auto lines = exampleLines(run.output);
+  ASSERT_EQ(lines.size(), 10U);
+  for (const ExampleLine& line : lines) EXPECT_EQ(line.response, 0);
+}

@@ -41,12 +41,15 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     setsid();
-    dup2(input[0], STDIN_FILENO);
-    dup2(output[1], STDOUT_FILENO);
-    close(input[0]);
-    close(input[1]);
-    close(output[0]);
-    close(output[1]);
+    // Moved out of the way first: where the test itself was started with no
+    // standard input, a pipe end may already be descriptor 0 or 1.
+    const int keysIn = fcntl(input[0], F_DUPFD_CLOEXEC, 3);
+    const int answersOut = fcntl(output[1], F_DUPFD_CLOEXEC, 3);
+    dup2(keysIn, STDIN_FILENO);
+    dup2(answersOut, STDOUT_FILENO);
+    for (const int fd : {input[0], input[1], output[0], output[1], keysIn, answersOut}) {
+      if (fd != STDIN_FILENO && fd != STDOUT_FILENO) close(fd);
+    }
     if (options.fileSizeLimit != RLIM_INFINITY) {
       const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
       setrlimit(RLIMIT_FSIZE, &limit);
