@@ -7,6 +7,8 @@
 // Floats are compared for equality throughout: nine significant digits name
 // one float exactly, and the scores must match to the last bit.
 
+TEST(LogTwo, DividesByLogTenOfTwoAsAFloat) { EXPECT_EQ(logTwoDivisor(), 0.30103001F); }
+
 TEST(LogTwo, IsExactAtPowersOfTwo) {
   EXPECT_EQ(logTwo(1.0F), 0.0F);
   EXPECT_EQ(logTwo(0.5F), -1.0F);

@@ -29,7 +29,18 @@ struct SplitSearch : ::testing::Test {
     std::sort(set.begin(), set.end(), AttributeOrder{});
     return pairsOf(set, attribute);
   }
+
+  // The candidate cuts of one attribute: midpoints and their positions.
+  std::pair<std::vector<float>, std::vector<std::uint32_t>> cutsOn(ExampleSet set, std::uint32_t attribute) {
+    sortAttribute = attribute;
+    std::sort(set.begin(), set.end(), AttributeOrder{});
+    std::pair<std::vector<float>, std::vector<std::uint32_t>> cuts;
+    findCandidates(set, attribute, cuts.first, cuts.second);
+    return cuts;
+  }
 };
+
+using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
 // Given out of order, so that a search that relied on sorted input fails.
 ExampleSet andSet() {
@@ -46,6 +57,8 @@ TEST_F(SplitSearch, TwoInputAndScoresBothAttributesAlikeAndTakesTheFirst) {
   EXPECT_EQ(builder.pred, '=');
   EXPECT_EQ(builder.gains, (std::vector<float>{0, 0}));
   EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 0}, {1, 0}, {1, 1}}));
+  EXPECT_EQ(cutsOn(set, 0), (Cuts{{1}, {2}}));
+  EXPECT_EQ(cutsOn(set, 1), (Cuts{{1}, {2}}));
 
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1}));
@@ -58,6 +71,7 @@ TEST_F(SplitSearch, TwoInputXorKeepsTheEarliestOfEqualCandidates) {
   prepare(set);
   EXPECT_EQ(majority, 0U);
   EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F, 1}, {0, 1, 2}}));
   EXPECT_EQ(builder.splitScore(majority, 0, 0.0F, set), 1.0F);
   EXPECT_EQ(builder.splitScore(majority, 0, 0.5F, set), 0.0F);
   EXPECT_EQ(builder.splitScore(majority, 0, 1.0F, set), 1.0F);
@@ -73,6 +87,8 @@ TEST_F(SplitSearch, TwoInputOrHasClassOneAsMajority) {
   ExampleSet set{example({1, 0}, 1), example({0, 0}, 0), example({1, 1}, 1), example({0, 1}, 1)};
   prepare(set);
   EXPECT_EQ(majority, 1U);
+  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0}, {0}}));
+  EXPECT_EQ(cutsOn(set, 1), (Cuts{{0}, {0}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{0, 0}));
   EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
@@ -83,6 +99,7 @@ TEST_F(SplitSearch, EqualValuesSortClassZeroFirst) {
   ExampleSet set{example({0}, 1), example({0}, 0), example({1}, 0)};
   prepare(set);
   EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}}));
+  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F}, {0, 1}}));
   EXPECT_EQ(builder.splitScore(majority, 0, 0.0F, set), 0.725982547F);
   EXPECT_EQ(builder.splitScore(majority, 0, 0.5F, set), 0.0F);
   builder.findThresholds(majority, set);
@@ -127,6 +144,8 @@ TEST_F(SplitSearch, OtherValuesTakeTheUpperValueOfTheCutAsThreshold) {
   ExampleSet set{example({0.9F}, 1), example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)};
   prepare(set);
   EXPECT_EQ(builder.pred, '<');
+  EXPECT_EQ(midpoint(0.3F, 0.6F), 0.450000018F);
+  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0.450000018F}, {1}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds[0], 0.600000024F);
   EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
@@ -144,6 +163,7 @@ TEST_F(SplitSearch, ThreeInputAndScoresAboveOne) {
   ExampleSet set = allCombinations(3, [](const std::vector<float>& v) { return v[0] + v[1] + v[2] == 3; });
   std::reverse(set.begin(), set.end());
   prepare(set);
+  for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(cutsOn(set, i), (Cuts{{1}, {6}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1, 1}));
   EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);

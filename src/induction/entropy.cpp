@@ -2,10 +2,14 @@
 
 #include <cmath>
 
-float logTwo(float z) {
+float logTwoDivisor() {
   static const float divisor = static_cast<float>(std::log10(2.0));
+  return divisor;
+}
+
+float logTwo(float z) {
   const float y = static_cast<float>(std::log10(static_cast<double>(z)));
-  return static_cast<float>(static_cast<double>(y) / static_cast<double>(divisor));
+  return static_cast<float>(static_cast<double>(y) / static_cast<double>(logTwoDivisor()));
 }
 
 float logFactor(float z) {

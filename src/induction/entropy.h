@@ -4,6 +4,9 @@
 // arithmetic between stores is done in double, and each rounding to float
 // below is deliberate: the scores, and so the trees, depend on these bits.
 
+// log10(2) rounded to float, computed on first use and kept.
+float logTwoDivisor();
+
 // The base-10 logarithm of z over that of 2, each rounded to float. Not the
 // correctly rounded base-2 logarithm: its last bit may differ.
 float logTwo(float z);

@@ -58,6 +58,22 @@ char TreeBuilder::choosePredicate(const ExampleSet& examples) {
   return predicateFor(examples);
 }
 
+float midpoint(float lower, float upper) {
+  const auto sum = static_cast<float>(static_cast<double>(lower) + upper);
+  return static_cast<float>(static_cast<double>(sum) * 0.5);
+}
+
+void findCandidates(const ExampleSet& sorted, std::uint32_t attribute, std::vector<float>& candidates,
+                    std::vector<std::uint32_t>& positions) {
+  candidates.clear();
+  positions.clear();
+  for (std::size_t j = 0; j + 1 < sorted.size(); ++j) {
+    if (sorted[j].classValue == sorted[j + 1].classValue) continue;
+    candidates.push_back(midpoint(attributeOf(sorted[j], attribute), attributeOf(sorted[j + 1], attribute)));
+    positions.push_back(static_cast<std::uint32_t>(j));
+  }
+}
+
 void TreeBuilder::findThresholds(std::uint32_t majority, ExampleSet& examples) {
   const std::uint32_t n = attributeCount(examples);
   thresholds.assign(n, 0.0F);
@@ -66,13 +82,7 @@ void TreeBuilder::findThresholds(std::uint32_t majority, ExampleSet& examples) {
     std::sort(examples.begin(), examples.end(), AttributeOrder{});
     std::vector<float> candidates;
     std::vector<std::uint32_t> positions;
-    for (std::size_t j = 0; j + 1 < examples.size(); ++j) {
-      if (examples[j].classValue == examples[j + 1].classValue) continue;
-      const float sum = static_cast<float>(static_cast<double>(attributeOf(examples[j], i)) +
-                                           attributeOf(examples[j + 1], i));
-      candidates.push_back(static_cast<float>(static_cast<double>(sum) * 0.5));
-      positions.push_back(static_cast<std::uint32_t>(j));
-    }
+    findCandidates(examples, i, candidates, positions);
     const std::uint32_t best = bestCandidate(majority, i, candidates, examples);
     // The threshold is the value of the upper example of the chosen pair,
     // not the midpoint: a value that occurs in the set, which '=' can match.

@@ -54,6 +54,14 @@ struct TreeBuilder {
 // '=' when every value of every example is exactly 0.0 or 1.0, else '<'.
 char predicateFor(const ExampleSet& examples);
 
+// The cuts of a set sorted on `attribute`: for each adjacent pair whose
+// classes differ, the midpoint of their values and the lower one's position.
+void findCandidates(const ExampleSet& sorted, std::uint32_t attribute, std::vector<float>& candidates,
+                    std::vector<std::uint32_t>& positions);
+
+// The halfway point of two floats, the sum rounded to float before halving.
+float midpoint(float lower, float upper);
+
 // The attribute that `AttributeOrder` sorts by; set before each sort.
 extern std::uint32_t sortAttribute;
 
