@@ -1,9 +1,10 @@
+#include "app/command_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "app/command_loop.h"
 #include "learner/learner.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
@@ -19,7 +20,8 @@ const std::string menu =
     "<d>   to clear all current examples,\n"
     "or any other key to create 1 example.\n";
 const std::string prompt = "\n\nCommand? <q/esc,l,0-9,c,f>\n";
-const std::string fileMenuText = "\n\nFile IO\n<s> to save this tree\n<l> to load a tree\n<q> or any other key to quit\n";
+const std::string fileMenuText =
+    "\n\nFile IO\n<s> to save this tree\n<l> to load a tree\n<q> or any other key to quit\n";
 const std::string fitnessMenuText =
     "\n\nFitness Function Selection\nChange to what type?\n\tor '|', xor '^', and '&'\n"
     "\ttriple or '#', triple xor '%', triple and '*'\n";
@@ -121,10 +123,13 @@ TEST(CommandLoop, SavesAndLoadsThroughTheFileMenu) {
   const TempDir dir;
   const std::string name = dir.file("tree.txt");
   Learner learner;
-  EXPECT_EQ(session(learner, "fs" + name + "\nq"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fs" + name + "\nq"),
+            menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
   session(learner, "99lq");
-  EXPECT_EQ(session(learner, "fS" + name + "\nq"), menu + fileMenuText + "Save as: Tree saved.\n\n\n" + prompt);
-  EXPECT_EQ(session(learner, "fl" + name + "\nq"), menu + fileMenuText + "Load from: Tree loaded.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fS" + name + "\nq"),
+            menu + fileMenuText + "Save as: Tree saved.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fl" + name + "\nq"),
+            menu + fileMenuText + "Load from: Tree loaded.\n\n\n" + prompt);
   EXPECT_EQ(session(learner, "fL" + name + ".missing\nq"),
             menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
 }
@@ -134,8 +139,10 @@ TEST(CommandLoop, AnOverlongNameIsRefusedAndNeverBecomesKeys) {
   Learner learner;
   session(learner, "99lq");
   const std::string longName = dir.path() + "/" + std::string(600, '9');
-  EXPECT_EQ(session(learner, "fs" + longName + "\nq"), menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
-  EXPECT_EQ(session(learner, "fl" + longName + "\nq"), menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fs" + longName + "\nq"),
+            menu + fileMenuText + "Save as: Failed to save.\n\n\n" + prompt);
+  EXPECT_EQ(session(learner, "fl" + longName + "\nq"),
+            menu + fileMenuText + "Load from: Failed to load.\n\n\n" + prompt);
   EXPECT_TRUE(learner.examples.empty());
 }
 

@@ -1,8 +1,8 @@
+#include "induction/entropy.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "induction/entropy.h"
 
 // Floats are compared for equality throughout: nine significant digits name
 // one float exactly, and the scores must match to the last bit.

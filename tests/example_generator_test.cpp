@@ -1,8 +1,9 @@
+#include "examples/example_generator.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "examples/example_generator.h"
 #include "learner/learner.h"
 #include "support/examples.h"
 
@@ -28,8 +29,11 @@ std::string trainAndTestOutput(Learner& learner, FitnessFunction fitness) {
 
 TEST(FitnessFunction, TwoInputConcepts) {
   const std::vector<std::vector<float>> inputs{{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-  const std::vector<std::pair<char, std::vector<int>>> expected{
-      {'|', {0, 1, 1, 1}}, {'^', {0, 1, 1, 0}}, {'&', {0, 0, 0, 1}}, {'x', {0, 0, 0, 1}}, {'\0', {0, 0, 0, 1}}};
+  const std::vector<std::pair<char, std::vector<int>>> expected{{'|', {0, 1, 1, 1}},
+                                                                {'^', {0, 1, 1, 0}},
+                                                                {'&', {0, 0, 0, 1}},
+                                                                {'x', {0, 0, 0, 1}},
+                                                                {'\0', {0, 0, 0, 1}}};
   for (const auto& [fitness, classes] : expected) {
     for (std::size_t i = 0; i < inputs.size(); ++i) {
       EXPECT_EQ(classOf(fitness, inputs[i]), classes[i]) << fitness << " row " << i;

@@ -25,7 +25,8 @@ const char* const andTree = "(= 0 1 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 0 0 0))";
 }  // namespace
 
 TEST(Growth, TwoInputAnd) {
-  EXPECT_EQ(learnt({example({0, 0}, 0), example({0, 1}, 0), example({1, 0}, 0), example({1, 1}, 1)}), andTree);
+  EXPECT_EQ(learnt({example({0, 0}, 0), example({0, 1}, 0), example({1, 0}, 0), example({1, 1}, 1)}),
+            andTree);
 }
 
 TEST(Growth, TwoInputXorTestsTheSecondAttributeOnBothSides) {

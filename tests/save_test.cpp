@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +13,6 @@
 #include "tree/tree_file.h"
 
 namespace {
-
 
 struct Save : ::testing::Test {
   TempDir dir;

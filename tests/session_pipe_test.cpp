@@ -29,16 +29,16 @@ bool parseExampleLine(const std::string& text, ExampleLine& line) {
   float x3 = 0;
   char second = 0;
   std::array<char, 256> rebuilt{};
-  if (std::sscanf(text.c_str(), "input: \"%f %c %f %c %f \" response: %d.", &x1, &line.fitness, &x2, &second, &x3,
-                  &line.response) == 6) {
+  if (std::sscanf(text.c_str(), "input: \"%f %c %f %c %f \" response: %d.", &x1, &line.fitness, &x2, &second,
+                  &x3, &line.response) == 6) {
     line.values = {x1, x2, x3};
     std::snprintf(rebuilt.data(), rebuilt.size(), "input: \"%.2f %c %.2f %c %.2f  \" response: %d.", x1,
                   line.fitness, x2, second, x3, line.response);
   } else if (std::sscanf(text.c_str(), "input: \"%f %c %f\" response: %d.", &x1, &line.fitness, &x2,
                          &line.response) == 4) {
     line.values = {x1, x2};
-    std::snprintf(rebuilt.data(), rebuilt.size(), "input: \"%.2f %c %.2f\" response: %d.", x1, line.fitness, x2,
-                  line.response);
+    std::snprintf(rebuilt.data(), rebuilt.size(), "input: \"%.2f %c %.2f\" response: %d.", x1, line.fitness,
+                  x2, line.response);
   } else {
     return false;
   }
@@ -73,8 +73,8 @@ TEST(PipeSession, LearnsEveryConceptAndKeepsItThroughSaveAndLoad) {
   for (const char fitness : {'|', '^', '&', '#', '%', '*'}) {
     SCOPED_TRACE(fitness);
     const std::string file = dir.file(std::string("tree-") + std::to_string(fitness) + ".txt");
-    const ProgramRun run = runWithoutTerminal(std::string("c") + fitness + manyExamples + "l" + manyExamples + "fs" +
-                                              file + "\nd" + "fl" + file + "\n" + "99q");
+    const ProgramRun run = runWithoutTerminal(std::string("c") + fitness + manyExamples + "l" + manyExamples +
+                                              "fs" + file + "\nd" + "fl" + file + "\n" + "99q");
     EXPECT_TRUE(exitedWithZero(run.status));
     EXPECT_NE(run.output.find("Fitness function used is now " + std::string(1, fitness)), std::string::npos);
     EXPECT_EQ(occurrences(run.output, "...Tree has completed learning.\n\n"), 1U);
@@ -111,7 +111,9 @@ TEST(PipeSession, EndsWithStatusZeroAtTheEndOfInput) {
   EXPECT_TRUE(exitedWithZero(run.status));
   EXPECT_EQ(exampleLines(run.output).size(), 10U);
   EXPECT_TRUE(exitedWithZero(runWithoutTerminal("").status));
-  const ProgramRun escape = runWithoutTerminal("\x1b" "999");
+  const ProgramRun escape = runWithoutTerminal(
+      "\x1b"
+      "999");
   EXPECT_TRUE(exitedWithZero(escape.status));
   EXPECT_EQ(escape.output.find("input: "), std::string::npos);
 }
@@ -134,7 +136,8 @@ TEST(PipeSession, ASaveThatCannotBeWrittenFailsAndDamagesNothing) {
   RunOptions limited;
   limited.fileSizeLimit = 20;
   const ProgramRun run = runWithoutTerminal(
-      learn + "fs" + dir.file("old.txt") + "\nfs/dev/full\nfs" + dir.file("no/such/folder.txt") + "\nq", limited);
+      learn + "fs" + dir.file("old.txt") + "\nfs/dev/full\nfs" + dir.file("no/such/folder.txt") + "\nq",
+      limited);
   EXPECT_TRUE(exitedWithZero(run.status));
   EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 3U);
   EXPECT_EQ(readFile(dir.file("old.txt")), old);
@@ -160,8 +163,8 @@ TEST(PipeSession, AFailedLoadKeepsTheLearntTree) {
 
 TEST(PipeSession, AnOverlongNameIsRefusedWhole) {
   const TempDir dir;
-  const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs" + repeat('9', 600) + "\nfl" +
-                                            repeat('9', 512) + "\nq");
+  const ProgramRun run =
+      runWithoutTerminal("c&" + manyExamples + "lfs" + repeat('9', 600) + "\nfl" + repeat('9', 512) + "\nq");
   EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 1U);
   EXPECT_EQ(occurrences(run.output, "Load from: Failed to load."), 1U);
   EXPECT_EQ(exampleLines(run.output).size(), 400U);
@@ -176,8 +179,8 @@ TEST(PipeSession, LoadsADeepChainAndRefusesADeeperOneWithoutCrashing) {
   std::string deeper;
   for (int i = 1; i < 1000000; ++i) deeper += ">\n^\n";
   writeFile(dir.file("deeper.txt"), deeper + "^");
-  const ProgramRun run = runWithoutTerminal("fl" + dir.file("deep.txt") + "\n0fs" + dir.file("again.txt") + "\nfl" +
-                                            dir.file("deeper.txt") + "\n0q");
+  const ProgramRun run = runWithoutTerminal("fl" + dir.file("deep.txt") + "\n0fs" + dir.file("again.txt") +
+                                            "\nfl" + dir.file("deeper.txt") + "\n0q");
   EXPECT_TRUE(exitedWithZero(run.status));
   EXPECT_EQ(occurrences(run.output, "Load from: Tree loaded."), 1U);
   EXPECT_EQ(occurrences(run.output, "Save as: Tree saved."), 1U);
@@ -192,7 +195,8 @@ TEST(PipeSession, LoadsFilesWithOutOfRangeNumbers) {
   const TempDir dir;
   // Class 256 is kept as 0; the index wraps to 4294967295, a value no
   // example has, so the walk goes right.
-  writeFile(dir.file("wide.txt"), ">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^Class: 1\n^Class: 256");
+  writeFile(dir.file("wide.txt"),
+            ">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^Class: 1\n^Class: 256");
   const ProgramRun run = runWithoutTerminal("fl" + dir.file("wide.txt") + "\n9q");
   EXPECT_EQ(occurrences(run.output, "Load from: Tree loaded."), 1U);
   const auto lines = exampleLines(run.output);

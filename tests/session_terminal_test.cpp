@@ -1,6 +1,5 @@
 // The real program on a pseudo-terminal, as a user at a console runs it.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -39,7 +38,9 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   ASSERT_TRUE(session.waitFor("Save as: "));
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
   // The name is echoed as it is typed, and the line can be edited.
-  session.send("tree.tx\x7ft\x7f" "xt\n");
+  session.send(
+      "tree.tx\x7ft\x7f"
+      "xt\n");
   ASSERT_TRUE(session.waitFor("tree.tx"));
   ASSERT_TRUE(session.waitFor("Tree saved."));
   ASSERT_TRUE(session.waitFor(prompt));

@@ -176,7 +176,8 @@ TEST(AttributeOrder, PutsNaNAfterEveryNumber) {
   for (int i = 0; i < 50; ++i) set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 5)}, i % 2));
   sortAttribute = 0;
   std::sort(set.begin(), set.end(), AttributeOrder{});
-  const auto firstNaN = std::find_if(set.begin(), set.end(), [](const Example& e) { return std::isnan(e.values[0]); });
+  const auto firstNaN =
+      std::find_if(set.begin(), set.end(), [](const Example& e) { return std::isnan(e.values[0]); });
   EXPECT_TRUE(std::all_of(firstNaN, set.end(), [](const Example& e) { return std::isnan(e.values[0]); }));
   EXPECT_TRUE(std::is_sorted(set.begin(), set.end(), AttributeOrder{}));
 }

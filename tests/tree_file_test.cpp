@@ -1,3 +1,5 @@
+#include "tree/tree_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,10 +11,8 @@
 #include "support/examples.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
-#include "tree/tree_file.h"
 
 namespace {
-
 
 const char* const andTree = "(= 0 1 0 (= 1 1 0 (0 0 0 1) (0 0 0 0)) (0 0 0 0))";
 
@@ -129,16 +129,19 @@ TEST(TreeFileRead, IgnoresIndentation) {
 }
 
 TEST(TreeFileRead, SkipsEveryLineWithAHashAnywhere) {
-  EXPECT_EQ(readBack("# and, learnt today\n>Pred: =  Case Index: 0  Case Value: 1\n  # between a node and its children\n"
-                     "\t>Pred: =  Case Index: 1  Case Value: 1\n\t\t^Class: 1  # a note\n\t\t^Class: 1\n"
-                     "\t\t^Class: 0\n#\n\t^Class: 0"),
-            andTree);
+  EXPECT_EQ(
+      readBack(
+          "# and, learnt today\n>Pred: =  Case Index: 0  Case Value: 1\n  # between a node and its children\n"
+          "\t>Pred: =  Case Index: 1  Case Value: 1\n\t\t^Class: 1  # a note\n\t\t^Class: 1\n"
+          "\t\t^Class: 0\n#\n\t^Class: 0"),
+      andTree);
   // A node whose pred is "#" is itself taken for a comment.
   EXPECT_EQ(readBack(">Pred: #  Case Index: 0  Case Value: 1\n^Class: 1"), "(0 0 0 1)");
 }
 
 TEST(TreeFileRead, LetsBlanksMatchAnyRunOfWhiteSpace) {
-  EXPECT_EQ(readBack(">Pred:=CaseIndex:1CaseValue:0.5\n^Class:1\n^Class:\t0"), "(= 1 0.5 0 (0 0 0 1) (0 0 0 0))");
+  EXPECT_EQ(readBack(">Pred:=CaseIndex:1CaseValue:0.5\n^Class:1\n^Class:\t0"),
+            "(= 1 0.5 0 (0 0 0 1) (0 0 0 0))");
   EXPECT_EQ(readBack(">Pred:   <  \t Case   Index:   2 Case Value:   -3e2\n^Class:   1\n^Class: 0"),
             "(< 2 -300 0 (0 0 0 1) (0 0 0 0))");
 }
@@ -157,8 +160,10 @@ TEST(TreeFileRead, AcceptsLineEndsWithCarriageReturns) {
 
 TEST(TreeFileRead, KeepsZerosWhereTheWordsDoNotMatch) {
   EXPECT_EQ(readBack(">Predicate: =  Case Index: 4\n^Klasse: 1\n^Class: 1"), "(0 0 0 0 (0 0 0 0) (0 0 0 1))");
-  EXPECT_EQ(readBack(">Pred: =  Case Index: 4  Case Value: x\n^\n^Class: 1"), "(= 4 0 0 (0 0 0 0) (0 0 0 1))");
-  EXPECT_EQ(readBack(">Pred: =  Case Index: z  Case Value: 3\n^\n^Class: 1"), "(= 0 0 0 (0 0 0 0) (0 0 0 1))");
+  EXPECT_EQ(readBack(">Pred: =  Case Index: 4  Case Value: x\n^\n^Class: 1"),
+            "(= 4 0 0 (0 0 0 0) (0 0 0 1))");
+  EXPECT_EQ(readBack(">Pred: =  Case Index: z  Case Value: 3\n^\n^Class: 1"),
+            "(= 0 0 0 (0 0 0 0) (0 0 0 1))");
 }
 
 TEST(TreeFileRead, KeepsTheLowBitsOfLargeNumbers) {
@@ -167,7 +172,8 @@ TEST(TreeFileRead, KeepsTheLowBitsOfLargeNumbers) {
   EXPECT_EQ(readBack("^Class: 99999999999999999999999"), "(0 0 0 255)");
   EXPECT_EQ(parsed(">Pred: =  Case Index: 4294967297  Case Value: 1\n^\n^")->caseIndex, 1U);
   EXPECT_EQ(parsed(">Pred: =  Case Index: -1  Case Value: 1\n^\n^")->caseIndex, 0xFFFFFFFFU);
-  EXPECT_EQ(parsed(">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^\n^")->caseIndex, 0xFFFFFFFFU);
+  EXPECT_EQ(parsed(">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^\n^")->caseIndex,
+            0xFFFFFFFFU);
   EXPECT_EQ(parsed(">Pred: =  Case Index: -99999999999999999999  Case Value: 1\n^\n^")->caseIndex, 0U);
 }
 
@@ -202,7 +208,10 @@ TEST(TreeFileRead, RefusesAnIncompleteTreeNamingTheLine) {
 TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {
   EXPECT_EQ(readBack("^Class: 1" + std::string(600, ' ')), "(0 0 0 1)");
   // Every read after an overlong line fails.
-  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1" + std::string(600, ' ') + "\n^Class: 1\n^Class: 0").line, 2U);
+  EXPECT_EQ(
+      refusal(">Pred: =  Case Index: 0  Case Value: 1" + std::string(600, ' ') + "\n^Class: 1\n^Class: 0")
+          .line,
+      2U);
 }
 
 TEST(TreeFileRead, LoadsTenThousandLevelsAndRefusesDeeper) {

@@ -1,3 +1,5 @@
+#include "tree/tree_node.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "learner/learner.h"
-#include "tree/tree_node.h"
 
 namespace {
 
@@ -18,8 +19,8 @@ std::unique_ptr<TreeNode> leaf(std::uint8_t leafClass) {
   return node;
 }
 
-std::unique_ptr<TreeNode> test(char pred, std::uint32_t index, float value,
-                               std::unique_ptr<TreeNode> left, std::unique_ptr<TreeNode> right) {
+std::unique_ptr<TreeNode> test(char pred, std::uint32_t index, float value, std::unique_ptr<TreeNode> left,
+                               std::unique_ptr<TreeNode> right) {
   auto node = std::make_unique<TreeNode>();
   node->pred = pred;
   node->caseIndex = index;

@@ -61,23 +61,37 @@ void CommandLoop(Learner& learner, Console& console) {
     const signed char key = asCharacter(code);
     if (key == 0) return;
     switch (key) {
-      case escapeKey: case 'q': case 'Q':
+      case escapeKey:
+      case 'q':
+      case 'Q':
         return;
-      case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+      case '1':
+      case '2':
+      case '3':
+      case '4':
+      case '5':
+      case '6':
+      case '7':
+      case '8':
+      case '9':
         for (int run = 0; run <= key - '0'; ++run) trainAndTest(learner, fitness);
         break;
-      case 'c': case 'C':
+      case 'c':
+      case 'C':
         fitnessMenu(fitness, console);
         learner.clearExamples();
         break;
-      case 'd': case 'D':
+      case 'd':
+      case 'D':
         learner.clearExamples();
         std::printf("Examples cleared.\n\n");
         break;
-      case 'f': case 'F':
+      case 'f':
+      case 'F':
         fileMenu(learner, console);
         break;
-      case 'l': case 'L':
+      case 'l':
+      case 'L':
         std::printf("...");
         learner.learn();
         std::printf("Tree has completed learning.\n\n");

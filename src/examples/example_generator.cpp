@@ -8,7 +8,12 @@
 
 bool isFitnessFunction(int code) {
   switch (code) {
-    case '|': case '^': case '&': case '#': case '%': case '*':
+    case '|':
+    case '^':
+    case '&':
+    case '#':
+    case '%':
+    case '*':
       return true;
     default:
       return false;
@@ -26,12 +31,18 @@ std::uint8_t classOf(FitnessFunction fitness, const std::vector<float>& values) 
   const int i3 = values.size() > 2 ? static_cast<int>(values[2]) : 0;
   const int ones = (i1 != 0) + (i2 != 0) + (i3 != 0);
   switch (fitness) {
-    case '|': return (i2 | i1) != 0;
-    case '^': return (i2 ^ i1) != 0;
-    case '#': return ones >= 1;
-    case '%': return ones == 1;
-    case '*': return ones == 3;
-    default: return (i2 & i1) != 0;
+    case '|':
+      return (i2 | i1) != 0;
+    case '^':
+      return (i2 ^ i1) != 0;
+    case '#':
+      return ones >= 1;
+    case '%':
+      return ones == 1;
+    case '*':
+      return ones == 3;
+    default:
+      return (i2 & i1) != 0;
   }
 }
 
@@ -55,8 +66,8 @@ void trainAndTest(Learner& learner, FitnessFunction fitness) {
   if (values.size() == 2) {
     std::printf("input: \"%.2f %c %.2f\" response: %d.", values[0], fitness, values[1], response);
   } else if (values.size() == 3) {
-    std::printf("input: \"%.2f %c %.2f %c %.2f  \" response: %d.", values[0], fitness, values[1],
-                fitness, values[2], response);
+    std::printf("input: \"%.2f %c %.2f %c %.2f  \" response: %d.", values[0], fitness, values[1], fitness,
+                values[2], response);
   }
   std::fputs(classValue == response ? "\t\t\tCORRECT. \n" : "\t\t\tWRONG. \n", stdout);
   learner.addExample(std::move(values), classValue);

@@ -32,8 +32,7 @@ float twoWayEntropy(float count, float total) {
 }
 
 float classSplitEntropy(float classCount, float total, float passCount) {
-  const float failCount =
-      std::fabs(static_cast<float>(static_cast<double>(passCount) - classCount));
+  const float failCount = std::fabs(static_cast<float>(static_cast<double>(passCount) - classCount));
   const double p = static_cast<double>(passCount) / classCount;
   const double q = static_cast<double>(failCount) / classCount;
   const double weight = static_cast<double>(classCount) / total;

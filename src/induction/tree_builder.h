@@ -22,11 +22,11 @@ inline constexpr const char* growthFailure = "Illegal C4.5 Tree structure.";
 // whose growth step is running, and every child's growth rewrites them.
 struct TreeBuilder {
   Learner& learner;
-  std::vector<bool> classes;         // class value by class index
-  std::vector<float> thresholds;     // per attribute
-  std::vector<float> gains;          // per attribute
-  char pred = '<';                   // predicate of the node being grown
-  std::vector<float> classCounts;    // per class index, in steps of 1.0
+  std::vector<bool> classes;       // class value by class index
+  std::vector<float> thresholds;   // per attribute
+  std::vector<float> gains;        // per attribute
+  char pred = '<';                 // predicate of the node being grown
+  std::vector<float> classCounts;  // per class index, in steps of 1.0
 
   TreeBuilder(Learner& owner, const std::vector<bool>& classValues);
   TreeBuilder(const TreeBuilder&) = delete;

@@ -86,7 +86,8 @@ void readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lin
 }
 
 std::string describeMarker(char marker) {
-  if (marker == '\0') return "expected a node line (\">\") or a leaf line (\"^\"), found an empty line or the end of the file";
+  if (marker == '\0')
+    return "expected a node line (\">\") or a leaf line (\"^\"), found an empty line or the end of the file";
   std::string text = "expected a node line (\">\") or a leaf line (\"^\"), found \"";
   if (std::isprint(static_cast<unsigned char>(marker))) {
     text += marker;
@@ -134,8 +135,7 @@ std::uint8_t scanLeafLine(const char* text) {
 void TreeFile::writeNode(std::uint32_t depth, const TreeNode& node, std::ostream& out) {
   for (std::uint32_t i = 0; i < depth; ++i) out.put('\t');
   if (node.left && node.right) {
-    out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex
-        << "  Case Value: " << node.caseValue;
+    out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex << "  Case Value: " << node.caseValue;
   } else {
     out << "^Class: " << static_cast<unsigned>(node.leafClass);
   }

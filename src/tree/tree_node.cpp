@@ -32,11 +32,11 @@ TreeNode::~TreeNode() {
 std::uint8_t TreeNode::classify(std::span<const float> values) const {
   const TreeNode* node = this;
   while (!node->isLeaf()) {
-    const bool goesLeft = passesTest(node->pred, valueAt(values, node->caseIndex),
-                                     node->caseValue);
+    const bool goesLeft = passesTest(node->pred, valueAt(values, node->caseIndex), node->caseValue);
     const TreeNode* next = goesLeft ? node->left.get() : node->right.get();
-    // Only a failed load can leave a node with one child; where the walk
-    // points at the missing side the node answers for itself.
+    // Neither growth nor a complete load makes a node with one child, but a
+    // tree built by other code may hold one: where the walk points at the
+    // missing side, the node answers for itself.
     if (next == nullptr) return node->leafClass;
     node = next;
   }

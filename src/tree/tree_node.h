@@ -37,6 +37,5 @@ inline bool passesTest(char pred, float value, float caseValue) {
 // The value at `index`, or NaN when the sequence is shorter: a missing value
 // never passes a test, so a walk or a split treats it as failing.
 inline float valueAt(std::span<const float> values, std::uint32_t index) {
-  return index < values.size() ? values[index]
-                               : std::numeric_limits<float>::quiet_NaN();
+  return index < values.size() ? values[index] : std::numeric_limits<float>::quiet_NaN();
 }

@@ -10,8 +10,8 @@
 inline std::string describe(const TreeNode* node) {
   if (node == nullptr) return "-";
   std::ostringstream text;
-  text << '(' << (node->pred != '\0' ? node->pred : '0') << ' ' << node->caseIndex << ' '
-       << node->caseValue << ' ' << static_cast<int>(node->leafClass);
+  text << '(' << (node->pred != '\0' ? node->pred : '0') << ' ' << node->caseIndex << ' ' << node->caseValue
+       << ' ' << static_cast<int>(node->leafClass);
   if (!node->isLeaf()) text << ' ' << describe(node->left.get()) << ' ' << describe(node->right.get());
   text << ')';
   return text.str();

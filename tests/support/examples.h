@@ -25,7 +25,8 @@ ExampleSet allCombinations(std::size_t width, Label label) {
   ExampleSet set;
   for (unsigned bits = 0; bits < (1U << width); ++bits) {
     std::vector<float> values;
-    for (std::size_t i = 0; i < width; ++i) values.push_back(static_cast<float>((bits >> (width - 1 - i)) & 1U));
+    for (std::size_t i = 0; i < width; ++i)
+      values.push_back(static_cast<float>((bits >> (width - 1 - i)) & 1U));
     const auto classValue = static_cast<std::uint8_t>(label(values));
     set.push_back(Example{classValue, std::move(values)});
   }

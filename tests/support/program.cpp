@@ -86,7 +86,8 @@ TerminalSession::TerminalSession(const std::string& folder) {
   // here so that they can be compared with what it leaves behind.
   int freshMaster = -1;
   int freshSlave = -1;
-  if (openpty(&freshMaster, &freshSlave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+  if (openpty(&freshMaster, &freshSlave, nullptr, nullptr, nullptr) != 0)
+    throw std::runtime_error("openpty failed");
   tcgetattr(freshSlave, &initial_);
   close(freshSlave);
   close(freshMaster);

@@ -14,8 +14,8 @@ struct ProgramRun {
 };
 
 struct RunOptions {
-  std::string folder;                        // working folder; empty keeps ours
-  rlim_t fileSizeLimit = RLIM_INFINITY;      // RLIMIT_FSIZE of the program
+  std::string folder;                    // working folder; empty keeps ours
+  rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the program
 };
 
 // Starts the program in a new session, so that it has no controlling
