@@ -11,6 +11,7 @@
 namespace {
 
 using Pairs = std::vector<std::pair<float, int>>;
+using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
 // A builder prepared for one set as tree growth prepares it: classes
 // counted, predicate chosen.
@@ -24,23 +25,23 @@ struct SplitSearch : ::testing::Test {
     builder.pred = builder.choosePredicate(set);
   }
 
-  Pairs sortedOn(ExampleSet set, std::uint32_t attribute) {
+  static ExampleSet sortedBy(ExampleSet set, std::uint32_t attribute) {
     sortAttribute = attribute;
     std::sort(set.begin(), set.end(), AttributeOrder{});
-    return pairsOf(set, attribute);
+    return set;
+  }
+
+  static Pairs sortedOn(const ExampleSet& set, std::uint32_t attribute) {
+    return pairsOf(sortedBy(set, attribute), attribute);
   }
 
   // The candidate cuts of one attribute: midpoints and their positions.
-  std::pair<std::vector<float>, std::vector<std::uint32_t>> cutsOn(ExampleSet set, std::uint32_t attribute) {
-    sortAttribute = attribute;
-    std::sort(set.begin(), set.end(), AttributeOrder{});
-    std::pair<std::vector<float>, std::vector<std::uint32_t>> cuts;
-    findCandidates(set, attribute, cuts.first, cuts.second);
+  static Cuts cutsOn(const ExampleSet& set, std::uint32_t attribute) {
+    Cuts cuts;
+    findCandidates(sortedBy(set, attribute), attribute, cuts.first, cuts.second);
     return cuts;
   }
 };
-
-using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
 // Given out of order, so that a search that relied on sorted input fails.
 ExampleSet andSet() {
