@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -125,4 +126,16 @@ TEST_F(Save, ChangesNeitherTheTreeNorTheExamples) {
   EXPECT_TRUE(learner.save(dir.file("copy.txt").c_str()));
   EXPECT_EQ(learner.root.get(), before);
   EXPECT_EQ(learner.examples.size(), 1U);
+}
+
+TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
+  // Captured output goes to a regular file; replacing that file would lose
+  // what was printed before the save.
+  ::testing::internal::CaptureStdout();
+  std::printf("before ");
+  std::fflush(stdout);
+  const bool saved = learner.save("/dev/stdout");
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(output, std::string("before ") + andFile);
 }
