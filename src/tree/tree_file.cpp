@@ -185,6 +185,11 @@ bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::
     slot->leafClass = scanLeafLine(text + 1);
     return false;
   }
+  // After a line too long for the buffer the stream fails short of the end
+  // of the file and every later read comes back empty: the fault is that
+  // line, not the sound one after it.
+  if (marker == '\0' && in.fail() && !in.eof() && !in.bad())
+    throw TreeFileError{lineNumber - 1, "the line holds more than 511 characters after its indentation"};
   throw TreeFileError{lineNumber, describeMarker(marker)};
 }
 
