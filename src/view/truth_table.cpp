@@ -1,0 +1,106 @@
+#include "view/truth_table.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "view/node_text.h"
+
+namespace {
+
+struct NamedConcept {
+  FitnessFunction code;
+  const char* name;
+};
+
+// The meaning of each concept is the example generator's (`classOf`); only
+// the names, in the fitness menu's words and order, live here.
+constexpr NamedConcept concepts[] = {{'|', "or"},        {'^', "xor"},        {'&', "and"},
+                                     {'#', "triple or"}, {'%', "triple xor"}, {'*', "triple and"}};
+
+std::size_t rowCount(unsigned width) { return std::size_t{1} << width; }
+
+// The highest attribute that any test of the tree reads, if there is a test.
+std::optional<std::uint32_t> highestTestedIndex(const TreeNode& root) {
+  std::optional<std::uint32_t> highest;
+  std::vector<const TreeNode*> stack{&root};
+  while (!stack.empty()) {
+    const TreeNode* node = stack.back();
+    stack.pop_back();
+    if (node->isLeaf()) continue;
+    highest = std::max(highest.value_or(0), node->caseIndex);
+    if (node->left) stack.push_back(node->left.get());
+    if (node->right) stack.push_back(node->right.get());
+  }
+  return highest;
+}
+
+}  // namespace
+
+std::vector<float> tableInput(unsigned width, std::size_t row) {
+  std::vector<float> values(width);
+  for (unsigned i = 0; i < width; ++i) values[i] = static_cast<float>((row >> (width - 1 - i)) & 1U);
+  return values;
+}
+
+std::vector<ConceptAgreement> agreements(const TreeNode& root, unsigned width) {
+  std::vector<ConceptAgreement> all;
+  for (const NamedConcept& c : concepts) {
+    if (valueCount(c.code) == width) all.push_back({c.code, c.name, 0});
+  }
+  for (std::size_t row = 0; row < rowCount(width); ++row) {
+    const std::vector<float> values = tableInput(width, row);
+    const std::uint8_t answer = root.classify(values);
+    for (ConceptAgreement& a : all) {
+      if (classOf(a.code, values) == answer) ++a.rows;
+    }
+  }
+  return all;
+}
+
+std::optional<ConceptAgreement> computedConcept(const std::vector<ConceptAgreement>& all, unsigned width) {
+  for (const ConceptAgreement& a : all) {
+    if (a.rows == rowCount(width)) return a;
+  }
+  return std::nullopt;
+}
+
+void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out) {
+  std::string header;
+  for (unsigned i = 0; i < width; ++i) header += attributeName(i) + ' ';
+  out << header << "| class\n";
+  std::string line;
+  for (std::size_t row = 0; row < rowCount(width); ++row) {
+    const std::vector<float> values = tableInput(width, row);
+    line.clear();
+    for (unsigned i = 0; i < width; ++i) {
+      // Each digit stands under the last character of its column's name.
+      line.append(attributeName(i).size() - 1, ' ');
+      line += values[i] != 0.0F ? '1' : '0';
+      line += ' ';
+    }
+    line += "| ";
+    line += std::to_string(static_cast<unsigned>(root.classify(values)));
+    line += '\n';
+    out << line;
+  }
+  out << '\n';
+  const std::vector<ConceptAgreement> all = agreements(root, width);
+  if (all.empty()) {
+    out << "No concept takes " << width << (width == 1 ? " value.\n" : " values.\n");
+  } else {
+    for (const ConceptAgreement& a : all)
+      out << a.code << ' ' << a.name << ": " << a.rows << " of " << rowCount(width) << " rows agree\n";
+    if (const auto found = computedConcept(all, width)) {
+      out << "The tree computes " << found->code << " (" << found->name << ").\n";
+    } else {
+      out << "The tree computes none of these concepts.\n";
+    }
+  }
+  const auto highest = highestTestedIndex(root);
+  if (highest && *highest >= width) {
+    out << "Note: the tree tests " << attributeName(*highest) << ", which these " << width
+        << "-value inputs lack; a missing value fails every test and takes the no branch.\n";
+  }
+}

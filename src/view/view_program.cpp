@@ -1,0 +1,137 @@
+#include "view/view_program.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <istream>
+#include <memory>
+#include <ostream>
+
+#include "tree/tree_file.h"
+#include "view/tree_dot.h"
+#include "view/tree_drawing.h"
+#include "view/truth_table.h"
+#include "view/view_options.h"
+
+namespace {
+
+constexpr const char* programName = "treebench-view";
+
+constexpr const char* helpText =
+    "Usage: treebench-view [OPTION]... FILE\n"
+    "Show the decision tree that treebench saved in FILE: draw it, print it as a\n"
+    "Graphviz digraph, or print its truth table.\n"
+    "\n"
+    "With FILE -, read standard input.\n"
+    "\n"
+    "      --ascii      draw the tree with plain ASCII characters\n"
+    "      --dot        print the tree as a Graphviz digraph\n"
+    "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
+    "                     each 0 or 1, and which concepts of N values agree with it\n"
+    "      --help       display this help and exit\n"
+    "      --version    output version information and exit\n"
+    "\n"
+    "The tree is drawn one line per node; a test such as 'x1 = 1' or 'x2 > 0.5'\n"
+    "names the values x1, x2, ... from the first, and its 'yes' branch is taken\n"
+    "when the test holds.\n"
+    "\n"
+    "Exit status:\n"
+    " 0  if OK,\n"
+    " 1  if FILE cannot be read or does not hold a complete tree, or output failed,\n"
+    " 2  if the command line is wrong.\n"
+    "\n"
+    "Example:\n"
+    "  treebench-view --dot tree.txt | dot -Tsvg > tree.svg\n";
+
+constexpr const char* versionText = "treebench-view (treebench) " TREEBENCH_VERSION "\n";
+
+void fileError(std::ostream& err, const std::string& file, const std::string& reason) {
+  err << programName << ": " << file << ": " << reason << '\n';
+}
+
+// Reads the tree the way the workbench's load does, with the same reader, so
+// that the viewer accepts and refuses exactly the files that load does. On
+// failure it says why and answers null.
+std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standardInput, std::ostream& err) {
+  std::unique_ptr<TreeNode> tree;
+  try {
+    if (file == "-") {
+      TreeFile::read(tree, standardInput);
+      return tree;
+    }
+    // A folder opens for reading but yields no line, which the reader would
+    // call an empty file.
+    struct stat info {};
+    if (stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      fileError(err, file, std::strerror(EISDIR));
+      return nullptr;
+    }
+    errno = 0;
+    std::ifstream in(file);
+    if (!in.is_open()) {
+      fileError(err, file, errno != 0 ? std::strerror(errno) : "cannot be opened");
+      return nullptr;
+    }
+    TreeFile::read(tree, in);
+    return tree;
+  } catch (const TreeFileError& error) {
+    fileError(err, file, "line " + std::to_string(error.line) + ": " + error.reason);
+  } catch (const std::exception& error) {
+    fileError(err, file, error.what());
+  }
+  return nullptr;
+}
+
+// Output that did not reach its file must not pass for success.
+int finish(std::ostream& out, std::ostream& err, int status) {
+  out.flush();
+  if (out) return status;
+  const int cause = errno;
+  err << programName << ": write error";
+  if (cause != 0) err << ": " << std::strerror(cause);
+  err << '\n';
+  return viewFailed;
+}
+
+}  // namespace
+
+int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
+              std::ostream& err) {
+  const ParsedArguments parsed = parseViewArguments(args);
+  switch (parsed.request) {
+    case ViewRequest::usageError:
+      err << programName << ": " << parsed.error << '\n'
+          << "Try '" << programName << " --help' for more information.\n";
+      return viewMisused;
+    case ViewRequest::help:
+      errno = 0;
+      out << helpText;
+      return finish(out, err, viewSucceeded);
+    case ViewRequest::version:
+      errno = 0;
+      out << versionText;
+      return finish(out, err, viewSucceeded);
+    case ViewRequest::view:
+      break;
+  }
+  const ViewOptions& options = parsed.options;
+  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err);
+  if (!tree) return viewFailed;
+  // Whatever errno holds now, a write error below sets it anew.
+  errno = 0;
+  switch (options.mode) {
+    case ViewMode::drawing:
+      drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
+      break;
+    case ViewMode::dot:
+      writeDot(*tree, out);
+      break;
+    case ViewMode::table:
+      writeTruthTable(*tree, options.tableWidth, out);
+      break;
+  }
+  return finish(out, err, viewSucceeded);
+}
