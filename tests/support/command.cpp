@@ -1,0 +1,120 @@
+#include "support/command.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+void writeAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;
+    done += static_cast<std::size_t>(wrote);
+  }
+}
+
+[[noreturn]] void startChild(const std::vector<std::string>& argv, const CommandOptions& options, int input,
+                             int output, int error) {
+  if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
+  if (!options.outputFile.empty()) {
+    output = open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (output < 0) _exit(126);
+  }
+  // Ignored by the test itself (see below); the program gets the default.
+  signal(SIGPIPE, SIG_DFL);
+  dup2(input, STDIN_FILENO);
+  dup2(output, STDOUT_FILENO);
+  dup2(error, STDERR_FILENO);
+  if (options.stackLimit != RLIM_INFINITY) {
+    const rlimit limit{options.stackLimit, options.stackLimit};
+    setrlimit(RLIMIT_STACK, &limit);
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+}  // namespace
+
+CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions& options) {
+  if (argv.empty()) throw std::invalid_argument("no program to run");
+  // A program that ends without reading all of its input must not take the
+  // test down with a broken pipe.
+  signal(SIGPIPE, SIG_IGN);
+  int input[2];
+  int output[2];
+  int error[2];
+  // Close-on-exec, so that only the descriptors duplicated onto 0, 1 and 2
+  // reach the program and its pipes end when it does.
+  if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0 || pipe2(error, O_CLOEXEC) != 0)
+    throw std::runtime_error("pipe failed");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    // Moved above 2 first: where the test itself runs without standard
+    // streams, a pipe end may already be one of them.
+    startChild(argv, options, fcntl(input[0], F_DUPFD_CLOEXEC, 3), fcntl(output[1], F_DUPFD_CLOEXEC, 3),
+               fcntl(error[1], F_DUPFD_CLOEXEC, 3));
+  }
+  close(input[0]);
+  close(output[1]);
+  close(error[1]);
+  // Fed from a thread of its own, so that a program that writes while it
+  // still reads can never stall both sides.
+  std::thread feeder([fd = input[1], &options] {
+    writeAll(fd, options.input);
+    close(fd);
+  });
+  CommandRun run;
+  pollfd streams[2] = {{output[0], POLLIN, 0}, {error[0], POLLIN, 0}};
+  std::string* texts[2] = {&run.out, &run.err};
+  int open = 2;
+  char buffer[65536];
+  while (open > 0) {
+    if (poll(streams, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (streams[i].fd < 0 || streams[i].revents == 0) continue;
+      const ssize_t got = read(streams[i].fd, buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        close(streams[i].fd);
+        streams[i].fd = -1;
+        --open;
+        continue;
+      }
+      texts[i]->append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  feeder.join();
+  waitpid(pid, &run.status, 0);
+  return run;
+}
+
+int exitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+bool onPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path != nullptr ? path : "");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_dir.h"
+#include "support/text.h"
+#include "support/view.h"
+#include "tree/tree_file.h"
+#include "view/tree_dot.h"
+
+namespace {
+
+CommandRun dotOf(const std::string& file) {
+  const TempDir dir;
+  writeFile(dir.file("tree.txt"), file);
+  return runView({"--dot", dir.file("tree.txt")});
+}
+
+// The and tree with a greater-than test in place of the second equality.
+const char* const mixedFile =
+    ">Pred: =  Case Index: 0  Case Value: 1\n"
+    "\t>Pred: <  Case Index: 1  Case Value: 0.5\n"
+    "\t\t^Class: 1\n"
+    "\t\t^Class: 0\n"
+    "\t^Class: 0";
+
+}  // namespace
+
+TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesAndLabelledEdges) {
+  const CommandRun run = dotOf(mixedFile);
+  EXPECT_EQ(exitCode(run.status), 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "digraph tree {\n"
+            "  node [shape=box];\n"
+            "  n0 [label=\"x1 = 1\"];\n"
+            "  n1 [label=\"x2 > 0.5\"];\n"
+            "  n0 -> n1 [label=\"yes\"];\n"
+            "  n2 [label=\"class 1\", shape=ellipse];\n"
+            "  n1 -> n2 [label=\"yes\"];\n"
+            "  n3 [label=\"class 0\", shape=ellipse];\n"
+            "  n1 -> n3 [label=\"no\"];\n"
+            "  n4 [label=\"class 0\", shape=ellipse];\n"
+            "  n0 -> n4 [label=\"no\"];\n"
+            "}\n");
+  EXPECT_EQ(dotOf("^Class: 1").out,
+            "digraph tree {\n"
+            "  node [shape=box];\n"
+            "  n0 [label=\"class 1\", shape=ellipse];\n"
+            "}\n");
+}
+
+TEST(ViewDot, QuotesLabelsSoThatTheyShowAsTheyAre) {
+  EXPECT_EQ(dotQuoted("x1 > 0.5"), "\"x1 > 0.5\"");
+  EXPECT_EQ(dotQuoted("say \"yes\""), "\"say \\\"yes\\\"\"");
+  EXPECT_EQ(dotQuoted("a\\nb"), "\"a\\\\nb\"");
+  EXPECT_EQ(dotQuoted("two\nlines"), "\"two\\nlines\"");
+  EXPECT_EQ(dotQuoted(""), "\"\"");
+}
+
+TEST(ViewDot, WritesATenThousandLevelTreeOnASmallStack) {
+  std::string file;
+  const std::size_t levels = TreeFile::maxLevels;
+  for (std::size_t d = 0; d + 1 < levels; ++d) file += ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n";
+  file += "^Class: 0";
+  const TempDir dir;
+  writeFile(dir.file("deep.txt"), file);
+  CommandOptions options;
+  options.stackLimit = 256 * 1024;
+  const CommandRun run = runView({"--dot", dir.file("deep.txt")}, options);
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  const std::size_t nodes = 2 * levels - 1;
+  EXPECT_EQ(occurrences(run.out, "[label="), nodes + (nodes - 1));
+  EXPECT_EQ(occurrences(run.out, " -> "), nodes - 1);
+  // The last test's no branch is the last node.
+  const std::string last = std::string(1, 'n').append(std::to_string(nodes - 1));
+  EXPECT_NE(run.out.find("  n" + std::to_string(nodes - 3) + " -> " + last + " [label=\"no\"];\n}\n"),
+            std::string::npos);
+}
+
+namespace {
+
+// Renders `dot` with Graphviz into SVG; fails the test when Graphviz
+// complains.
+std::string svgOf(const std::string& dot) {
+  CommandOptions options;
+  options.input = dot;
+  const CommandRun run = runCommand({"dot", "-Tsvg"}, options);
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  return run.out;
+}
+
+}  // namespace
+
+TEST(ViewDot, GraphvizDrawsTheDigraph) {
+  if (!onPath("dot")) GTEST_SKIP() << "Graphviz's dot is not installed; the digraph was not rendered";
+  const std::string svg = svgOf(dotOf(mixedFile).out);
+  EXPECT_EQ(occurrences(svg, "class=\"node\""), 5U);
+  EXPECT_EQ(occurrences(svg, "class=\"edge\""), 4U);
+  EXPECT_EQ(occurrences(svg, ">x1 = 1</text>"), 1U);
+  EXPECT_EQ(occurrences(svg, ">x2 &gt; 0.5</text>"), 1U);
+  EXPECT_EQ(occurrences(svg, ">class 0</text>"), 2U);
+  EXPECT_EQ(occurrences(svg, ">class 1</text>"), 1U);
+  EXPECT_EQ(occurrences(svg, ">yes</text>"), 2U);
+  EXPECT_EQ(occurrences(svg, ">no</text>"), 2U);
+}
+
+TEST(ViewDot, GraphvizShowsAQuotedLabelAsItWas) {
+  if (!onPath("dot")) GTEST_SKIP() << "Graphviz's dot is not installed; the labels were not rendered";
+  const std::string svg = svgOf("digraph { a [label=" + dotQuoted("say \"yes\" \\ no") + "]; }\n");
+  EXPECT_EQ(occurrences(svg, ">say &quot;yes&quot; \\ no</text>"), 1U) << svg;
+}
