@@ -36,3 +36,10 @@ test-asan: build/asan/CMakeCache.txt
 
 clean:
 	rm -rf build
+
+# Installs the optimised programs and their manual pages under PREFIX
+# (DESTDIR in the environment is honoured too).
+PREFIX ?= /usr/local
+.PHONY: install
+install: build
+	$(CMAKE) --install build/release --prefix "$(PREFIX)"
