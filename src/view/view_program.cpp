@@ -85,7 +85,9 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
   return nullptr;
 }
 
-// Output that did not reach its file must not pass for success.
+// Output that did not reach its file must not pass for success. The cause
+// is named when the failed write left one in errno, which the callers clear
+// before they write.
 int finish(std::ostream& out, std::ostream& err, int status) {
   out.flush();
   if (out) return status;
@@ -120,7 +122,7 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
   const ViewOptions& options = parsed.options;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err);
   if (!tree) return viewFailed;
-  // Whatever errno holds now, a write error below sets it anew.
+  // Cleared, so that a failed write is the only cause `finish` can name.
   errno = 0;
   switch (options.mode) {
     case ViewMode::drawing:
