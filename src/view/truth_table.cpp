@@ -1,13 +1,24 @@
 #include "view/truth_table.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "examples/example_generator.h"
 #include "view/node_text.h"
 
 namespace {
+
+// How many inputs of a truth table the tree answers as a concept does.
+struct ConceptAgreement {
+  FitnessFunction code;
+  const char* name;  // as the fitness menu names it: "or", "triple xor", ...
+  std::size_t rows;  // rows that agree, of 2^width
+};
 
 struct NamedConcept {
   FitnessFunction code;
@@ -36,14 +47,15 @@ std::optional<std::uint32_t> highestTestedIndex(const TreeNode& root) {
   return highest;
 }
 
-}  // namespace
-
+// The values of row `row`, each 0.0 or 1.0: the row's number in binary, x1
+// the most significant digit.
 std::vector<float> tableInput(unsigned width, std::size_t row) {
   std::vector<float> values(width);
   for (unsigned i = 0; i < width; ++i) values[i] = static_cast<float>((row >> (width - 1 - i)) & 1U);
   return values;
 }
 
+// For each concept that takes `width` values, in the fitness menu's order.
 std::vector<ConceptAgreement> agreements(const TreeNode& root, unsigned width) {
   std::vector<ConceptAgreement> all;
   for (const NamedConcept& c : concepts) {
@@ -59,12 +71,15 @@ std::vector<ConceptAgreement> agreements(const TreeNode& root, unsigned width) {
   return all;
 }
 
+// The concept that agrees on every row, if one does.
 std::optional<ConceptAgreement> computedConcept(const std::vector<ConceptAgreement>& all, unsigned width) {
   for (const ConceptAgreement& a : all) {
     if (a.rows == rowCount(width)) return a;
   }
   return std::nullopt;
 }
+
+}  // namespace
 
 void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out) {
   std::string header;
