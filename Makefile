@@ -36,3 +36,8 @@ test-asan: build/asan/CMakeCache.txt
 
 clean:
 	rm -rf build
+
+# The measuring tools under bench/, in the optimised build.
+.PHONY: bench
+bench: build/release/CMakeCache.txt
+	$(CMAKE) --build --preset release -j $(JOBS) --target treebench-bench
