@@ -82,7 +82,7 @@ void TreeBuilder::grow(ExampleSet& examples, TreeNode& node) {
     return;
   }
   try {
-    growRows(table, node);
+    grow(table, node);
   } catch (const char*) {
     // Growing from the examples would have left the training set as the
     // root's threshold search sorts it; a failed learn keeps the set, so it
@@ -96,7 +96,7 @@ void TreeBuilder::grow(ExampleSet& examples, TreeNode& node) {
   }
 }
 
-void TreeBuilder::growRows(const RowTable& table, TreeNode& root) {
+void TreeBuilder::grow(const RowTable& table, TreeNode& root) {
   std::vector<std::uint32_t> order(table.rows());
   for (std::uint32_t r = 0; r < order.size(); ++r) order[r] = r;
   struct Pending {

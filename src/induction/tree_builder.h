@@ -68,6 +68,8 @@ struct TreeBuilder {
   // depth first, left before right, with a stack of its own rather than the
   // call stack, so that no depth of tree can exhaust it.
   void grow(ExampleSet& examples, TreeNode& node);
+  // Growth from a set already folded.
+  void grow(const RowTable& table, TreeNode& node);
   std::uint32_t majorityClass(const ExampleSet& examples);
   std::uint32_t majorityClass(const RowSet& rows);
   void makeLeaf(TreeNode& node, std::uint32_t classIndex) const;
@@ -103,7 +105,6 @@ struct TreeBuilder {
 
  private:
   void growExamples(ExampleSet& examples, TreeNode& root);
-  void growRows(const RowTable& table, TreeNode& root);
 };
 
 // '=' when every value of every example is exactly 0.0 or 1.0, else '<'.
