@@ -2,6 +2,10 @@
 //
 //   treebench-bench FILE.csv [--repeat R] [--save TREE]
 //   treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]
+//   treebench-bench --generate CODE N [--seed S] --write FILE.csv
+//
+// --write writes the examples as CSV and learns nothing: it makes the data
+// sets on which other learners are compared with this one.
 //
 // Prints one line:
 //   examples=N attributes=K load_s=... learn_s=BEST nodes=M depth=D peak_rss_mb=...
@@ -30,6 +34,7 @@ struct Options {
   unsigned seed = 1;
   int repeat = 3;
   std::string save;
+  std::string write;
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -37,6 +42,7 @@ struct Options {
                "treebench-bench: %s\n"
                "usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
                "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
+               "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
                "CODE is one of | ^ & # %% *\n",
                why);
   std::exit(2);
@@ -67,6 +73,8 @@ Options parse(int argc, char** argv) {
       const unsigned long long repeat = number(argv[++i], "repeat count");
       if (repeat < 1 || repeat > 1000) usage("repeat count must be 1 to 1000");
       options.repeat = static_cast<int>(repeat);
+    } else if (arg == "--write" && hasNext) {
+      options.write = argv[++i];
     } else if (arg == "--save" && hasNext) {
       options.save = argv[++i];
     } else if (!arg.empty() && arg[0] != '-' && options.csv.empty()) {
@@ -109,6 +117,25 @@ std::pair<std::size_t, std::size_t> shape(const TreeNode* root) {
   return {nodes, depth};
 }
 
+bool writeCsv(const Dataset& data, const std::string& name) {
+  std::FILE* file = std::fopen(name.c_str(), "w");
+  if (file == nullptr) {
+    std::fprintf(stderr, "%s: cannot write: %s\n", name.c_str(), std::strerror(errno));
+    return false;
+  }
+  const float* values = data.values.data();
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    for (std::size_t k = 0; k < data.width; ++k) std::fprintf(file, "%.9g,", static_cast<double>(*values++));
+    std::fprintf(file, "%d\n", data.classes[i]);
+  }
+  const bool written = std::ferror(file) == 0;
+  if (std::fclose(file) != 0 || !written) {
+    std::fprintf(stderr, "%s: cannot write\n", name.c_str());
+    return false;
+  }
+  return true;
+}
+
 double peakRssMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -140,6 +167,7 @@ int main(int argc, char** argv) {
     data = generate(options.fitness, options.count, options.seed);
   }
   const double loadSeconds = secondsSince(loadStart);
+  if (!options.write.empty()) return writeCsv(data, options.write) ? 0 : 1;
 
   Learner learner;
   double best = 0.0;
@@ -156,7 +184,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto [nodes, depth] = shape(learner.root.get());
-  std::printf("examples=%zu attributes=%zu load_s=%.3f learn_s=%.4f nodes=%zu depth=%zu peak_rss_mb=%.0f\n",
+  std::printf("examples=%zu attributes=%zu load_s=%.3f learn_s=%.6f nodes=%zu depth=%zu peak_rss_mb=%.0f\n",
               data.size(), data.width, loadSeconds, best, nodes, depth, peakRssMb());
   return 0;
 }

@@ -49,7 +49,7 @@ struct TreeBuilder {
   std::vector<float> thresholds;   // per attribute
   std::vector<float> gains;        // per attribute
   char pred = '<';                 // predicate of the node being grown
-  std::vector<float> classCounts;  // per class index, in steps of 1.0
+  std::vector<float> classCounts;  // per class index, the tallies as floats
 
   // The integer counts behind `classCounts`, and the examples of each class
   // that pass each attribute's threshold, so that a score needs no second
