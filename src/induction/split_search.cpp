@@ -133,7 +133,11 @@ float TreeBuilder::splitScore(std::uint32_t majority, std::uint64_t total, const
 }
 
 std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const ExampleSet& examples) {
-  const std::uint32_t n = attributeCount(examples);
+  // As many attributes as `gains` and `thresholds` were made for, from the
+  // first example before the threshold search sorted the set. When the
+  // examples differ in width the first example is now another one, and its
+  // width would run past both tables.
+  const auto n = static_cast<std::uint32_t>(std::min(gains.size(), thresholds.size()));
   for (std::uint32_t i = 0; i < n; ++i) {
     if (gains[i] != unusableGain) gains[i] = splitScore(majority, i, thresholds[i], examples);
   }

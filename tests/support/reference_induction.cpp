@@ -183,7 +183,10 @@ struct Builder {
   }
 
   std::uint32_t chooseAttribute(std::uint32_t majority, const ExampleSet& s) {
-    const auto n = static_cast<std::uint32_t>(s.front().values.size());
+    // Taken literally, n comes from the first example after the sorts, which
+    // in a set of mixed widths may be wider than the tables; the tables'
+    // own length is the attribute count they were made for.
+    const auto n = static_cast<std::uint32_t>(gains.size());
     for (std::uint32_t i = 0; i < n; ++i) {
       if (gains[i] != unusable) gains[i] = splitScore(majority, i, thresholds[i], s);
     }
