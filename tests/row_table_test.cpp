@@ -70,3 +70,12 @@ TEST(RowFolder, RefusesSetsWhoseResultsWouldDependOnTheOrderOfASort) {
   EXPECT_TRUE(folds({example({nan}, 0), example({nan}, 1), example({2}, 1)}));
   EXPECT_FALSE(folds({example({nan}, 0), example({-nan}, 1)}));
 }
+
+TEST(RowFolder, CountsExamplesWithoutValuesByClass) {
+  RowFolder folder;
+  ASSERT_TRUE(folder.add(ExampleSet{example({}, 1), example({}, 0), example({}, 1)}));
+  RowTable table;
+  ASSERT_TRUE(folder.finish(table));
+  const Counts expected{{{0, {}}, 1}, {{1, {}}, 2}};
+  EXPECT_EQ(countsOf(table), expected);
+}

@@ -12,15 +12,11 @@
 #include "induction/tree_builder.h"
 #include "tree/tree_node.h"
 
-namespace {
-
-std::uint64_t sizeOf(const RowSet& set) {
+std::uint64_t exampleCount(const RowSet& set) {
   std::uint64_t size = 0;
   for (const std::uint32_t row : set.rows) size += set.table->counts[row];
   return size;
 }
-
-}  // namespace
 
 std::uint32_t TreeBuilder::majorityClass(const RowSet& set) {
   classTallies = {};
@@ -45,7 +41,7 @@ char TreeBuilder::choosePredicate(const RowSet& set) {
   const RowTable& table = *set.table;
   const std::uint32_t n = table.width;
   if (gains.size() != n) gains.assign(n, 0.0F);
-  const bool several = sizeOf(set) >= 2;
+  const bool several = exampleCount(set) >= 2;
   for (std::uint32_t i = 0; i < n; ++i) {
     // Walking the examples, a NaN differs from its neighbour, and numbers
     // differ somewhere exactly when they are not all equal.
@@ -159,7 +155,7 @@ std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, std::uint32_t /
 
 std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const RowSet& set) {
   const std::uint32_t n = set.table->width;
-  const std::uint64_t total = sizeOf(set);
+  const std::uint64_t total = exampleCount(set);
   for (std::uint32_t i = 0; i < n; ++i) {
     if (gains[i] != unusableGain) gains[i] = splitScore(majority, total, thresholdPasses[i]);
   }

@@ -8,11 +8,7 @@
 namespace {
 
 std::uint64_t sizeOf(const ExampleSet& examples) { return examples.size(); }
-std::uint64_t sizeOf(const RowSet& set) {
-  std::uint64_t size = 0;
-  for (const std::uint32_t row : set.rows) size += set.table->counts[row];
-  return size;
-}
+std::uint64_t sizeOf(const RowSet& set) { return exampleCount(set); }
 
 bool hasNoAttributes(const ExampleSet& examples) { return examples.front().values.empty(); }
 bool hasNoAttributes(const RowSet& set) { return set.table->width == 0; }

@@ -25,7 +25,8 @@ std::uint64_t hashRow(const float* values, std::uint32_t width, std::uint8_t cla
 }
 
 bool sameBits(const float* a, const float* b, std::uint32_t width) {
-  return std::memcmp(a, b, std::size_t{width} * sizeof(float)) == 0;
+  // Examples without values have no storage to compare.
+  return width == 0 || std::memcmp(a, b, std::size_t{width} * sizeof(float)) == 0;
 }
 
 // Whether equal values of one attribute could differ in their bits.
@@ -47,10 +48,6 @@ bool hasAmbiguousValues(const RowTable& table, std::uint32_t attribute) {
   }
   return zero && negativeZero;
 }
-
-}  // namespace
-
-namespace {
 
 // Examples are counted in this many interleaved copies of the table: one
 // copy would make every example wait for the previous example's increment
@@ -139,7 +136,7 @@ void RowFolder::growSlots() {
   const std::size_t size = slots_.empty() ? 1024 : slots_.size() * 2;
   slots_.assign(size, emptySlot);
   for (std::uint32_t r = 0; r < table_.rows(); ++r) {
-    const float* row = &table_.values[std::size_t{r} * width_];
+    const float* row = table_.values.data() + std::size_t{r} * width_;
     std::size_t slot = hashRow(row, width_, table_.classes[r]) & (size - 1);
     while (slots_[slot] != emptySlot) slot = (slot + 1) & (size - 1);
     slots_[slot] = r;
@@ -154,7 +151,7 @@ std::uint32_t RowFolder::insertRow(const float* values, std::uint8_t classValue,
   while (slots_[slot] != emptySlot) {
     const std::uint32_t row = slots_[slot];
     if (table_.classes[row] == classValue &&
-        sameBits(&table_.values[std::size_t{row} * width_], values, width_)) {
+        sameBits(table_.values.data() + std::size_t{row} * width_, values, width_)) {
       table_.counts[row] += count;
       return row;
     }

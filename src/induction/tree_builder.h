@@ -31,6 +31,9 @@ struct RowSet {
   std::span<std::uint32_t> rows;
 };
 
+// The number of examples the rows stand for.
+std::uint64_t exampleCount(const RowSet& set);
+
 // One attribute's values over a node's rows, in `AttributeOrder`, with the
 // examples of each class at and after each entry, so that the examples a
 // threshold passes are counted without walking the set.
