@@ -7,7 +7,8 @@
 
 std::uint32_t sortAttribute = 0;
 
-// Equal then means "neither goes first" for every pair of floats.
+// Two values neither of which goes first are equal: both NaN, or == (which
+// makes 0.0 and -0.0 equal too).
 bool valueBefore(float a, float b) {
   if (std::isnan(a)) return false;
   return std::isnan(b) || a < b;
