@@ -21,6 +21,11 @@ build/%/CMakeCache.txt: | CMakePresets.json
 run: build
 	./build/release/treebench
 
+# The measuring tools under bench/, in the optimised build.
+.PHONY: bench
+bench: build/release/CMakeCache.txt
+	$(CMAKE) --build --preset release -j $(JOBS) --target treebench-bench
+
 test: test-release
 ifeq ($(SANITIZE),1)
 test: test-asan

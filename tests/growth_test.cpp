@@ -47,6 +47,12 @@ TEST(Growth, AnUnsplittableTieIsALeafOfClassZero) {
   EXPECT_EQ(learnt({example({1, 0}, 1), example({1, 0}, 0)}), "(= 0 0 0)");
 }
 
+TEST(Growth, ExamplesOfDifferentWidthsScoreOnlyTheAttributesSearched) {
+  // One attribute, from the short first example; the threshold search puts
+  // the wider example first, whose second value was never searched.
+  EXPECT_EQ(learnt({example({1}, 0), example({0, 1}, 1)}), "(= 0 1 0 (= 0 0 0) (= 0 0 1))");
+}
+
 TEST(Growth, ClassifiesEveryTrainingExampleAsItWasLabelled) {
   for (const char fitness : {'|', '^', '&'}) {
     ExampleSet set = allCombinations(2, [fitness](const std::vector<float>& v) {

@@ -134,7 +134,7 @@ TEST_F(SplitSearch, BestGainPrefersUsableAttributesAndTheLowestIndex) {
 }
 
 TEST(PredicateFor, IsEqualityOnlyForValuesZeroAndOne) {
-  EXPECT_EQ(predicateFor({}), '=');
+  EXPECT_EQ(predicateFor(ExampleSet{}), '=');
   EXPECT_EQ(predicateFor({example({0, 1}, 0), example({1, 1}, 1)}), '=');
   EXPECT_EQ(predicateFor({example({0, 1}, 0), example({1, 0.5F}, 1)}), '<');
   EXPECT_EQ(predicateFor({example({0.999999F}, 0)}), '<');

@@ -7,14 +7,14 @@
 
 std::uint32_t sortAttribute = 0;
 
-namespace {
-
-// Orders values ascending with NaN after every number, so that equal means
-// "neither goes first" for every pair of floats.
+// Two values neither of which goes first are equal: both NaN, or == (which
+// makes 0.0 and -0.0 equal too).
 bool valueBefore(float a, float b) {
   if (std::isnan(a)) return false;
   return std::isnan(b) || a < b;
 }
+
+namespace {
 
 float attributeOf(const Example& example, std::uint32_t attribute) {
   return valueAt(example.values, attribute);
@@ -110,27 +110,35 @@ std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, std::uint32_t a
 
 float TreeBuilder::splitScore(std::uint32_t majority, std::uint32_t attribute, float threshold,
                               const ExampleSet& examples) const {
-  const std::size_t k = classes.size();
-  std::vector<float> counts(k, 0.0F);
-  for (std::size_t c = 0; c < k; ++c) {
+  ClassTally passes{};
+  for (std::size_t c = 0; c < passes.size(); ++c) {
     for (const Example& example : examples) {
       if (passesTest(pred, attributeOf(example, attribute), threshold) &&
           example.classValue == static_cast<std::uint8_t>(classes[c])) {
-        counts[c] = static_cast<float>(static_cast<double>(counts[c]) + 1.0);
+        ++passes[c];
       }
     }
   }
-  const auto total = static_cast<float>(static_cast<std::uint32_t>(examples.size()));
+  return splitScore(majority, examples.size(), passes);
+}
+
+float TreeBuilder::splitScore(std::uint32_t majority, std::uint64_t total, const ClassTally& passes) const {
+  const auto size = static_cast<float>(total);
   float sum = 0.0F;
-  for (std::size_t c = 0; c < k; ++c) {
-    sum = static_cast<float>(static_cast<double>(classSplitEntropy(classCounts[c], total, counts[c])) + sum);
+  for (std::size_t c = 0; c < passes.size(); ++c) {
+    const auto passCount = static_cast<float>(passes[c]);
+    sum = static_cast<float>(static_cast<double>(classSplitEntropy(classCounts[c], size, passCount)) + sum);
   }
-  const float divisor = twoWayEntropy(classCounts[majority], total);
+  const float divisor = twoWayEntropy(classCounts[majority], size);
   return static_cast<float>(static_cast<double>(sum) / divisor);
 }
 
 std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const ExampleSet& examples) {
-  const std::uint32_t n = attributeCount(examples);
+  // As many attributes as `gains` and `thresholds` were made for, from the
+  // first example before the threshold search sorted the set. When the
+  // examples differ in width the first example is now another one, and its
+  // width would run past both tables.
+  const auto n = static_cast<std::uint32_t>(std::min(gains.size(), thresholds.size()));
   for (std::uint32_t i = 0; i < n; ++i) {
     if (gains[i] != unusableGain) gains[i] = splitScore(majority, i, thresholds[i], examples);
   }

@@ -1,0 +1,178 @@
+#include "induction/row_table.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t zeroBits = 0x00000000U;
+constexpr std::uint32_t oneBits = 0x3F800000U;
+constexpr std::uint32_t negativeZeroBits = 0x80000000U;
+constexpr std::uint32_t emptySlot = 0xFFFFFFFFU;
+// Beyond this many attributes the direct table would be too large.
+constexpr std::uint32_t maxDirectWidth = 16;
+
+std::uint64_t hashRow(const float* values, std::uint32_t width, std::uint8_t classValue) {
+  std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ classValue;
+  for (std::uint32_t i = 0; i < width; ++i) {
+    hash ^= std::bit_cast<std::uint32_t>(values[i]);
+    hash *= 0xFF51AFD7ED558CCDULL;
+    hash ^= hash >> 32;
+  }
+  return hash;
+}
+
+bool sameBits(const float* a, const float* b, std::uint32_t width) {
+  // Examples without values have no storage to compare.
+  return width == 0 || std::memcmp(a, b, std::size_t{width} * sizeof(float)) == 0;
+}
+
+// Whether equal values of one attribute could differ in their bits.
+bool hasAmbiguousValues(const RowTable& table, std::uint32_t attribute) {
+  bool zero = false;
+  bool negativeZero = false;
+  bool nan = false;
+  std::uint32_t nanBits = 0;
+  for (std::uint32_t r = 0; r < table.rows(); ++r) {
+    const float value = table.value(r, attribute);
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    zero = zero || bits == zeroBits;
+    negativeZero = negativeZero || bits == negativeZeroBits;
+    if (std::isnan(value)) {
+      if (nan && bits != nanBits) return true;
+      nan = true;
+      nanBits = bits;
+    }
+  }
+  return zero && negativeZero;
+}
+
+// Examples are counted in this many interleaved copies of the table: one
+// copy would make every example wait for the previous example's increment
+// whenever the two have the same row.
+constexpr std::size_t lanes = 4;
+
+// Counts the examples from `e` on for as long as each has `width` values of
+// exactly 0.0f or 1.0f and a class of 0 or 1; answers where it stopped.
+// Free of branches on the values: random 0/1 values would mispredict half of
+// them, which would cost more than the rest of the pass. `Width` is the width
+// known when compiling, 0 when not.
+template <std::uint32_t Width>
+std::size_t countBinary(std::span<const Example> examples, std::size_t e, std::uint32_t width,
+                        std::uint64_t* tallies, std::size_t codes) {
+  if constexpr (Width != 0) width = Width;
+  for (; e < examples.size(); ++e) {
+    const Example& example = examples[e];
+    if (example.values.size() != width || example.classValue > 1) break;
+    const float* values = example.values.data();
+    std::uint32_t code = example.classValue;
+    std::uint32_t other = 0;
+    for (std::uint32_t i = 0; i < width; ++i) {
+      const auto bits = std::bit_cast<std::uint32_t>(values[i]);
+      code |= static_cast<std::uint32_t>(bits == oneBits) << (i + 1);
+      other |= static_cast<std::uint32_t>(bits != oneBits && bits != zeroBits);
+    }
+    if (other != 0) break;
+    ++tallies[(e % lanes) * codes + code];
+  }
+  return e;
+}
+
+}  // namespace
+
+bool RowFolder::add(std::span<const Example> examples) {
+  if (unfoldable_) return false;
+  if (!examples.empty() && !started_) {
+    started_ = true;
+    width_ = static_cast<std::uint32_t>(examples.front().values.size());
+    table_.width = width_;
+    direct_ = width_ <= maxDirectWidth;
+    if (direct_) tallies_.assign(lanes * (std::size_t{2} << width_), 0);
+  }
+  std::size_t e = 0;
+  if (direct_) {
+    const std::size_t codes = std::size_t{2} << width_;
+    switch (width_) {
+      case 2:
+        e = countBinary<2>(examples, e, width_, tallies_.data(), codes);
+        break;
+      case 3:
+        e = countBinary<3>(examples, e, width_, tallies_.data(), codes);
+        break;
+      default:
+        e = countBinary<0>(examples, e, width_, tallies_.data(), codes);
+        break;
+    }
+  }
+  for (; e < examples.size(); ++e) {
+    const Example& example = examples[e];
+    if (example.values.size() != width_ || example.classValue > 1) {
+      unfoldable_ = true;
+      return false;
+    }
+    if (direct_) switchToHashing();
+    insertRow(example.values.data(), example.classValue, 1);
+  }
+  return true;
+}
+
+void RowFolder::switchToHashing() {
+  direct_ = false;
+  const std::size_t codes = tallies_.size() / lanes;
+  std::vector<float> values(width_);
+  for (std::uint32_t code = 0; code < codes; ++code) {
+    std::uint64_t count = 0;
+    for (std::size_t lane = 0; lane < lanes; ++lane) count += tallies_[lane * codes + code];
+    if (count == 0) continue;
+    for (std::uint32_t i = 0; i < width_; ++i) values[i] = ((code >> (i + 1)) & 1U) != 0 ? 1.0F : 0.0F;
+    insertRow(values.data(), static_cast<std::uint8_t>(code & 1U), count);
+  }
+  tallies_.clear();
+}
+
+void RowFolder::growSlots() {
+  const std::size_t size = slots_.empty() ? 1024 : slots_.size() * 2;
+  slots_.assign(size, emptySlot);
+  for (std::uint32_t r = 0; r < table_.rows(); ++r) {
+    const float* row = table_.values.data() + std::size_t{r} * width_;
+    std::size_t slot = hashRow(row, width_, table_.classes[r]) & (size - 1);
+    while (slots_[slot] != emptySlot) slot = (slot + 1) & (size - 1);
+    slots_[slot] = r;
+  }
+}
+
+std::uint32_t RowFolder::insertRow(const float* values, std::uint8_t classValue, std::uint64_t count) {
+  // Half full at most, so that a probe ends soon.
+  if ((table_.rows() + 1) * 2 > slots_.size()) growSlots();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = hashRow(values, width_, classValue) & mask;
+  while (slots_[slot] != emptySlot) {
+    const std::uint32_t row = slots_[slot];
+    if (table_.classes[row] == classValue &&
+        sameBits(table_.values.data() + std::size_t{row} * width_, values, width_)) {
+      table_.counts[row] += count;
+      return row;
+    }
+    slot = (slot + 1) & mask;
+  }
+  const auto row = static_cast<std::uint32_t>(table_.rows());
+  slots_[slot] = row;
+  table_.values.insert(table_.values.end(), values, values + width_);
+  table_.classes.push_back(classValue);
+  table_.counts.push_back(count);
+  return row;
+}
+
+bool RowFolder::finish(RowTable& table) {
+  if (unfoldable_) return false;
+  if (direct_) switchToHashing();
+  for (std::uint32_t i = 0; i < width_; ++i) {
+    if (hasAmbiguousValues(table_, i)) return false;
+  }
+  table = std::move(table_);
+  table_ = RowTable{};
+  slots_.clear();
+  return true;
+}
