@@ -130,7 +130,9 @@ float TreeBuilder::splitScore(std::uint32_t majority, std::uint32_t attribute, f
 }
 
 std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const ExampleSet& examples) {
-  const std::uint32_t n = attributeCount(examples);
+  // The tables were sized for this node before the threshold search sorted
+  // the set; the example now in front may have a different number of values.
+  const auto n = static_cast<std::uint32_t>(gains.size());
   for (std::uint32_t i = 0; i < n; ++i) {
     if (gains[i] != unusableGain) gains[i] = splitScore(majority, i, thresholds[i], examples);
   }
