@@ -8,7 +8,7 @@ ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
 endif
 
-.PHONY: all build run test test-release test-asan clean
+.PHONY: all build run test test-release test-asan clean fuzz
 
 all: build
 
@@ -36,3 +36,19 @@ test-asan: build/asan/CMakeCache.txt
 
 clean:
 	rm -rf build
+
+# The fuzzers run on a scratch copy of the seed corpus, so that what they
+# find never lands in fuzz/corpus; a crash leaves its input in
+# build/fuzz/crashes and fails the target.
+FUZZ_SECONDS ?= 60
+FUZZ_INDUCTION_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_RUN = build/fuzz/run
+FUZZ_FLAGS = -print_final_stats=1 -artifact_prefix=build/fuzz/crashes/
+
+fuzz: build/fuzz/CMakeCache.txt
+	$(CMAKE) --build --preset fuzz -j $(JOBS)
+	rm -rf $(FUZZ_RUN)
+	mkdir -p $(FUZZ_RUN) build/fuzz/crashes
+	cp -R fuzz/corpus/tree_file fuzz/corpus/induction $(FUZZ_RUN)/
+	./build/fuzz/tree_file_fuzz $(FUZZ_FLAGS) -max_len=24576 -max_total_time=$(FUZZ_SECONDS) $(FUZZ_RUN)/tree_file
+	./build/fuzz/induction_fuzz $(FUZZ_FLAGS) -max_len=2048 -max_total_time=$(FUZZ_INDUCTION_SECONDS) $(FUZZ_RUN)/induction
