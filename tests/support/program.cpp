@@ -10,14 +10,34 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
+// The command that starts the program: the words of TREEBENCH_WRAPPER, if
+// set (a memory checker, say), followed by the program itself.
+std::vector<std::string> programCommand() {
+  std::vector<std::string> words;
+  if (const char* wrapper = std::getenv("TREEBENCH_WRAPPER")) {
+    std::istringstream split(wrapper);
+    for (std::string word; split >> word;) words.push_back(word);
+  }
+  words.emplace_back(TREEBENCH_PROGRAM);
+  return words;
+}
+
+// Called in the child right after fork, from a process with one thread.
 [[noreturn]] void startProgram(const std::string& folder) {
   if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
-  execl(TREEBENCH_PROGRAM, "treebench", static_cast<char*>(nullptr));
+  std::vector<std::string> words = programCommand();
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
   _exit(127);
 }
 
@@ -70,7 +90,11 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
     const ssize_t got = read(output[0], buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
-    run.output.append(buffer, static_cast<std::size_t>(got));
+    if (options.onOutput) {
+      options.onOutput(std::string_view(buffer, static_cast<std::size_t>(got)));
+    } else {
+      run.output.append(buffer, static_cast<std::size_t>(got));
+    }
   }
   close(output[0]);
   feeder.join();

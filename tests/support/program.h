@@ -4,7 +4,9 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 // Runs of the real treebench program.
 
@@ -16,6 +18,9 @@ struct ProgramRun {
 struct RunOptions {
   std::string folder;                    // working folder; empty keeps ours
   rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the program
+  // Takes the output as it arrives instead of `ProgramRun::output`, for runs
+  // too long to keep whole.
+  std::function<void(std::string_view)> onOutput;
 };
 
 // Starts the program in a new session, so that it has no controlling
