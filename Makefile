@@ -58,7 +58,7 @@ fuzz: build/fuzz/CMakeCache.txt
 KEYS ?= 5000000
 soak: build/asan/CMakeCache.txt
 	$(CMAKE) --build --preset asan -j $(JOBS)
-	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_soak
+	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_long --gtest_filter='Soak.*'
 
 # The sessions of the real program again, each started under valgrind; an
 # error or a leak fails the test through the exit status. The test that caps

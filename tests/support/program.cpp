@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,7 +100,9 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
   }
   close(output[0]);
   feeder.join();
-  waitpid(pid, &run.status, 0);
+  rusage usage{};
+  wait4(pid, &run.status, 0, &usage);
+  run.peakKilobytes = usage.ru_maxrss;
   return run;
 }
 

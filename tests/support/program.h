@@ -12,7 +12,8 @@
 
 struct ProgramRun {
   std::string output;
-  int status = -1;  // as waitpid reports it
+  int status = -1;         // as waitpid reports it
+  long peakKilobytes = 0;  // the program's largest resident size
 };
 
 struct RunOptions {
