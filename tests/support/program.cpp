@@ -210,6 +210,27 @@ void TerminalSession::feed(const std::string& bytes) {
   }
 }
 
+std::size_t TerminalSession::sendUntilFull(const std::string& bytes) const {
+  const int flags = fcntl(master_, F_GETFL);
+  fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+  std::size_t done = 0;
+  int idle = 0;
+  // A full terminal may take a moment to show as full; give up on it only
+  // after it has taken nothing for a while.
+  while (done < bytes.size() && idle < 200) {
+    const ssize_t wrote = write(master_, bytes.data() + done, bytes.size() - done);
+    if (wrote > 0) {
+      done += static_cast<std::size_t>(wrote);
+      idle = 0;
+    } else {
+      ++idle;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  fcntl(master_, F_SETFL, flags);
+  return done;
+}
+
 void TerminalSession::hangUp() {
   close(master_);
   master_ = -1;

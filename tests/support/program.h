@@ -53,6 +53,10 @@ class TerminalSession {
   // Sends many keys, reading the answers meanwhile so that neither side
   // stalls on a full terminal buffer.
   void feed(const std::string& bytes);
+  // Sends as much of `bytes` as the terminal takes without reading any
+  // answer, and answers how much that was. When it is not all, the program
+  // is stuck writing its answers with keys still waiting behind them.
+  std::size_t sendUntilFull(const std::string& bytes) const;
   // Closes the terminal's master side, as a closed terminal window does.
   void hangUp();
   // Waits until `text` appears in the output after what earlier waits
