@@ -8,7 +8,7 @@ ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
 endif
 
-.PHONY: all build run test test-release test-asan clean
+.PHONY: all build run test test-release test-asan clean fuzz soak test-valgrind
 
 all: build
 
@@ -48,3 +48,37 @@ PREFIX ?= /usr/local
 .PHONY: install
 install: build
 	$(CMAKE) --install build/release --prefix "$(PREFIX)"
+
+# The fuzzers run on a scratch copy of the seed corpus, so that what they
+# find never lands in fuzz/corpus; a crash leaves its input in
+# build/fuzz/crashes and fails the target.
+FUZZ_SECONDS ?= 60
+FUZZ_INDUCTION_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_RUN = build/fuzz/run
+FUZZ_FLAGS = -print_final_stats=1 -artifact_prefix=build/fuzz/crashes/
+
+fuzz: build/fuzz/CMakeCache.txt
+	$(CMAKE) --build --preset fuzz -j $(JOBS)
+	rm -rf $(FUZZ_RUN)
+	mkdir -p $(FUZZ_RUN) build/fuzz/crashes
+	cp -R fuzz/corpus/tree_file fuzz/corpus/induction $(FUZZ_RUN)/
+	./build/fuzz/tree_file_fuzz $(FUZZ_FLAGS) -max_len=24576 -max_total_time=$(FUZZ_SECONDS) $(FUZZ_RUN)/tree_file
+	./build/fuzz/induction_fuzz $(FUZZ_FLAGS) -max_len=2048 -max_total_time=$(FUZZ_INDUCTION_SECONDS) $(FUZZ_RUN)/induction
+
+# The soak session at any length (KEYS keys) under the sanitizers, run
+# directly so that no test timeout cuts it short; it prints the figures.
+KEYS ?= 5000000
+soak: build/asan/CMakeCache.txt
+	$(CMAKE) --build --preset asan -j $(JOBS)
+	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_long --gtest_filter='Soak.*'
+
+# The sessions of the real program again, each started under valgrind; an
+# error or a leak fails the test through the exit status. Left out: the test
+# that caps the program's file size, since the cap stops valgrind itself, and
+# the one of Ctrl-Z, since a program under valgrind does not stop on it.
+VALGRIND ?= valgrind --error-exitcode=1 --leak-check=full \
+  --errors-for-leak-kinds=definite,indirect,possible --quiet
+test-valgrind: build/release/CMakeCache.txt
+	$(CMAKE) --build --preset release -j $(JOBS)
+	TREEBENCH_WRAPPER="$(VALGRIND)" $(CTEST) --preset release -j $(JOBS) \
+	  -R '^(PipeSession|TerminalTest|TerminalSignals)\.' -E 'ASaveThatCannotBeWritten|CtrlZ'

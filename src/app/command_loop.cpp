@@ -93,6 +93,9 @@ void CommandLoop(Learner& learner, Console& console) {
       case 'l':
       case 'L':
         std::printf("...");
+        // A terminal's output is flushed at line ends only; the dots are to
+        // be seen while the tree grows, not after.
+        std::fflush(stdout);
         learner.learn();
         std::printf("Tree has completed learning.\n\n");
         break;

@@ -4,20 +4,42 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
+// The command that starts the program: the words of TREEBENCH_WRAPPER, if
+// set (a memory checker, say), followed by the program itself.
+std::vector<std::string> programCommand() {
+  std::vector<std::string> words;
+  if (const char* wrapper = std::getenv("TREEBENCH_WRAPPER")) {
+    std::istringstream split(wrapper);
+    for (std::string word; split >> word;) words.push_back(word);
+  }
+  words.emplace_back(TREEBENCH_PROGRAM);
+  return words;
+}
+
+// Called in the child right after fork, from a process with one thread.
 [[noreturn]] void startProgram(const std::string& folder) {
   if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
-  execl(TREEBENCH_PROGRAM, "treebench", static_cast<char*>(nullptr));
+  std::vector<std::string> words = programCommand();
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
   _exit(127);
 }
 
@@ -70,17 +92,59 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
     const ssize_t got = read(output[0], buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
-    run.output.append(buffer, static_cast<std::size_t>(got));
+    if (options.onOutput) {
+      options.onOutput(std::string_view(buffer, static_cast<std::size_t>(got)));
+    } else {
+      run.output.append(buffer, static_cast<std::size_t>(got));
+    }
   }
   close(output[0]);
   feeder.join();
-  waitpid(pid, &run.status, 0);
+  rusage usage{};
+  wait4(pid, &run.status, 0, &usage);
+  run.peakKilobytes = usage.ru_maxrss;
   return run;
 }
 
 bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
-TerminalSession::TerminalSession(const std::string& folder) {
+namespace {
+
+// The parent of a job: a shell's part, kept to the least. It puts the
+// program into a process group of its own in the terminal's foreground,
+// tells the test the program's id, and ends as the program ends.
+[[noreturn]] void runAsJob(const std::string& folder, int report) {
+  const pid_t job = fork();
+  if (job < 0) _exit(125);
+  if (job == 0) {
+    setpgid(0, 0);
+    // Done by both sides, so that the program never reads from the
+    // background; a group may take the foreground only with SIGTTOU ignored.
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(STDIN_FILENO, getpid());
+    signal(SIGTTOU, SIG_DFL);
+    startProgram(folder);
+  }
+  setpgid(job, job);
+  signal(SIGTTOU, SIG_IGN);
+  tcsetpgrp(STDIN_FILENO, job);
+  const ssize_t told = write(report, &job, sizeof job);
+  close(report);
+  if (told != static_cast<ssize_t>(sizeof job)) _exit(125);
+  int status = 0;
+  while (waitpid(job, &status, 0) < 0) {
+    if (errno != EINTR) _exit(125);
+  }
+  if (WIFSIGNALED(status)) {
+    signal(WTERMSIG(status), SIG_DFL);
+    raise(WTERMSIG(status));
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+}
+
+}  // namespace
+
+TerminalSession::TerminalSession(const std::string& folder, const TerminalOptions& options) {
   signal(SIGPIPE, SIG_IGN);
   // The program's terminal starts with the settings of a fresh one, taken
   // here so that they can be compared with what it leaves behind.
@@ -91,9 +155,24 @@ TerminalSession::TerminalSession(const std::string& folder) {
   tcgetattr(freshSlave, &initial_);
   close(freshSlave);
   close(freshMaster);
+  int report[2] = {-1, -1};
+  if (options.asJob && pipe2(report, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   pid_ = forkpty(&master_, nullptr, &initial_, nullptr);
   if (pid_ < 0) throw std::runtime_error("forkpty failed");
-  if (pid_ == 0) startProgram(folder);
+  if (pid_ == 0) {
+    if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
+    if (options.asJob) runAsJob(folder, report[1]);
+    startProgram(folder);
+  }
+  program_ = pid_;
+  if (options.asJob) {
+    close(report[1]);
+    pid_t job = -1;
+    const ssize_t got = read(report[0], &job, sizeof job);
+    close(report[0]);
+    if (got != static_cast<ssize_t>(sizeof job)) throw std::runtime_error("the job did not start");
+    program_ = job;
+  }
   slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
   if (slave_ < 0) throw std::runtime_error("cannot open the terminal's slave side");
 }
@@ -102,6 +181,7 @@ TerminalSession::~TerminalSession() {
   if (pid_ > 0) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (program_ != pid_) ::kill(program_, SIGKILL);
       ::kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
     }
@@ -110,14 +190,56 @@ TerminalSession::~TerminalSession() {
   if (master_ >= 0) close(master_);
 }
 
-void TerminalSession::kill(int signal) const { ::kill(pid_, signal); }
+void TerminalSession::kill(int signal) const { ::kill(program_, signal); }
 
 void TerminalSession::send(const std::string& bytes) const { writeAll(master_, bytes); }
+
+void TerminalSession::feed(const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    pollfd ready{master_, POLLIN | POLLOUT, 0};
+    if (poll(&ready, 1, 10000) <= 0) throw std::runtime_error("the terminal stalled");
+    if ((ready.revents & POLLIN) != 0) readSome(0);
+    if ((ready.revents & POLLOUT) != 0) {
+      const ssize_t wrote =
+          write(master_, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 256));
+      if (wrote < 0 && errno != EINTR && errno != EAGAIN) throw std::runtime_error("the terminal is gone");
+      if (wrote > 0) done += static_cast<std::size_t>(wrote);
+    }
+    if ((ready.revents & (POLLERR | POLLHUP)) != 0) throw std::runtime_error("the terminal is gone");
+  }
+}
+
+std::size_t TerminalSession::sendUntilFull(const std::string& bytes) const {
+  const int flags = fcntl(master_, F_GETFL);
+  fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+  std::size_t done = 0;
+  int idle = 0;
+  // A full terminal may take a moment to show as full; give up on it only
+  // after it has taken nothing for a while.
+  while (done < bytes.size() && idle < 200) {
+    const ssize_t wrote = write(master_, bytes.data() + done, bytes.size() - done);
+    if (wrote > 0) {
+      done += static_cast<std::size_t>(wrote);
+      idle = 0;
+    } else {
+      ++idle;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  fcntl(master_, F_SETFL, flags);
+  return done;
+}
+
+void TerminalSession::hangUp() {
+  close(master_);
+  master_ = -1;
+}
 
 bool TerminalSession::readSome(int timeoutMs) {
   pollfd ready{master_, POLLIN, 0};
   if (poll(&ready, 1, timeoutMs) <= 0) return false;
-  char buffer[4096];
+  char buffer[65536];
   const ssize_t got = read(master_, buffer, sizeof buffer);
   if (got <= 0) return false;
   output_.append(buffer, static_cast<std::size_t>(got));
@@ -126,12 +248,15 @@ bool TerminalSession::readSome(int timeoutMs) {
 
 bool TerminalSession::waitFor(const std::string& text, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // Where the text may still begin: output searched once is not again.
+  std::size_t from = matched_;
   for (;;) {
-    const auto found = output_.find(text, matched_);
+    const auto found = output_.find(text, from);
     if (found != std::string::npos) {
       matched_ = found + text.size();
       return true;
     }
+    if (output_.size() >= text.size()) from = std::max(from, output_.size() - text.size() + 1);
     if (std::chrono::steady_clock::now() >= deadline) return false;
     if (!readSome(50)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

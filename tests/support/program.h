@@ -4,18 +4,24 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 // Runs of the real treebench program.
 
 struct ProgramRun {
   std::string output;
-  int status = -1;  // as waitpid reports it
+  int status = -1;         // as waitpid reports it
+  long peakKilobytes = 0;  // the program's largest resident size
 };
 
 struct RunOptions {
   std::string folder;                    // working folder; empty keeps ours
   rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the program
+  // Takes the output as it arrives instead of `ProgramRun::output`, for runs
+  // too long to keep whole.
+  std::function<void(std::string_view)> onOutput;
 };
 
 // Starts the program in a new session, so that it has no controlling
@@ -25,15 +31,34 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
 
 bool exitedWithZero(int status);
 
+struct TerminalOptions {
+  // Starts the program as a shell starts a job: in a process group of its
+  // own, the terminal's foreground group, below a parent in the same
+  // session. Without that parent the group is orphaned and the system
+  // discards Ctrl-Z.
+  bool asJob = false;
+  // Starts the program with SIGHUP ignored, as nohup does.
+  bool ignoreHangUp = false;
+};
+
 // The program on a pseudo-terminal of its own, as a user at a console has it.
 class TerminalSession {
  public:
-  explicit TerminalSession(const std::string& folder);
+  explicit TerminalSession(const std::string& folder, const TerminalOptions& options = {});
   ~TerminalSession();
   TerminalSession(const TerminalSession&) = delete;
   TerminalSession& operator=(const TerminalSession&) = delete;
 
   void send(const std::string& bytes) const;
+  // Sends many keys, reading the answers meanwhile so that neither side
+  // stalls on a full terminal buffer.
+  void feed(const std::string& bytes);
+  // Sends as much of `bytes` as the terminal takes without reading any
+  // answer, and answers how much that was. When it is not all, the program
+  // is stuck writing its answers with keys still waiting behind them.
+  std::size_t sendUntilFull(const std::string& bytes) const;
+  // Closes the terminal's master side, as a closed terminal window does.
+  void hangUp();
   // Waits until `text` appears in the output after what earlier waits
   // matched; false when it has not within the time.
   bool waitFor(const std::string& text, int timeoutMs = 10000);
@@ -43,14 +68,17 @@ class TerminalSession {
   // Waits for the program to end and answers its waitpid status, or -1.
   int wait(int timeoutMs = 10000);
   const std::string& output() const { return output_; }
+  // Sends `signal` to the program itself.
   void kill(int signal) const;
+  pid_t programId() const { return program_; }
 
  private:
   bool readSome(int timeoutMs);
 
   int master_ = -1;
-  int slave_ = -1;  // kept open to read the settings, also after the end
-  pid_t pid_ = -1;
+  int slave_ = -1;      // kept open to read the settings, also after the end
+  pid_t pid_ = -1;      // the child of the test: the program, or its job parent
+  pid_t program_ = -1;  // the program
   termios initial_{};
   std::string output_;
   std::size_t matched_ = 0;
