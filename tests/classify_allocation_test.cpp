@@ -4,27 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "examples/example_generator.h"
 #include "learner/learner.h"
+#include "support/replaced_new.h"
 
 namespace {
 std::atomic<std::size_t> allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void onAllocation() { ++allocations; }
 
 TEST(ClassifyAllocation, TheCounterSeesAnAllocation) {
   const std::size_t before = allocations;

@@ -7,12 +7,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "app/command_loop.h"
 #include "learner/learner.h"
+#include "support/replaced_new.h"
 
 namespace {
 
@@ -43,25 +42,12 @@ ssize_t readKeys(void*, char* buffer, std::size_t size) {
 
 }  // namespace
 
-// The replacements pair malloc with free; GCC takes the free inside the
-// replaced delete for one that mismatches the replaced new.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
+void onAllocation() {
   if (learnKeyRead && !looked) {
     looked = true;
     lookAtOutput();
   }
-  if (void* block = std::malloc(size != 0 ? size : 1)) return block;
-  throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
 TEST(LearnCommand, ShowsItsDotsBeforeTheTreeGrows) {
   int pipeEnds[2];
