@@ -1,4 +1,5 @@
 #include "support/command.h"
+#include "support/program.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,16 +14,6 @@
 #include <thread>
 
 namespace {
-
-void writeAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return;
-    done += static_cast<std::size_t>(wrote);
-  }
-}
 
 [[noreturn]] void startChild(const std::vector<std::string>& argv, const CommandOptions& options, int input,
                              int output, int error) {

@@ -43,6 +43,8 @@ std::vector<std::string> programCommand() {
   _exit(127);
 }
 
+}  // namespace
+
 void writeAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -52,8 +54,6 @@ void writeAll(int fd, const std::string& bytes) {
     done += static_cast<std::size_t>(wrote);
   }
 }
-
-}  // namespace
 
 ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options) {
   int input[2];

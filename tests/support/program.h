@@ -31,6 +31,10 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
 
 bool exitedWithZero(int status);
 
+// Writes all of bytes, going on after interruptions; stops where the reader
+// has gone.
+void writeAll(int fd, const std::string& bytes);
+
 struct TerminalOptions {
   // Starts the program as a shell starts a job: in a process group of its
   // own, the terminal's foreground group, below a parent in the same
