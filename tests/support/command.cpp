@@ -1,5 +1,4 @@
 #include "support/command.h"
-#include "support/program.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "support/program.h"
 
 namespace {
 
