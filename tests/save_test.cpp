@@ -1,14 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "learner/learner.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "tree/tree_file.h"
@@ -29,6 +33,26 @@ struct Save : ::testing::Test {
                                                   std::filesystem::directory_iterator()));
   }
 };
+
+using Load = Save;
+
+// Runs `operation` in a child process and tells how it ended: "true" or
+// "false" for its answer, "signal N" or "exit N" otherwise. An operation that
+// hangs is ended by SIGALRM, so that the test fails instead of stalling.
+std::string inChild(const std::function<bool()>& operation) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    alarm(10);
+    _exit(operation() ? 0 : 1);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return "not started";
+  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  if (WEXITSTATUS(status) > 1) return "exit " + std::to_string(WEXITSTATUS(status));
+  return WEXITSTATUS(status) == 0 ? "true" : "false";
+}
 
 }  // namespace
 
@@ -138,4 +162,33 @@ TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
   const std::string output = ::testing::internal::GetCapturedStdout();
   EXPECT_TRUE(saved);
   EXPECT_EQ(output, std::string("before ") + andFile);
+}
+
+TEST_F(Load, NeverWaitsForAWriterThatIsNotThere) {
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(inChild([&] { return learner.load(fifo.c_str()); }), "false");
+
+  // The reader keeps what was written after the writer has gone.
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  writeAll(writer, "^Class: 0");
+  close(writer);
+  EXPECT_EQ(inChild([&] {
+              Learner fresh;
+              return fresh.load(fifo.c_str()) && fresh.classify({}) == 0;
+            }),
+            "true");
+  close(reader);
+
+  // Its own output would never end while it waits on it.
+  int output[2];
+  ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
+  EXPECT_EQ(inChild([&] {
+              dup2(output[1], STDOUT_FILENO);
+              return learner.load("/dev/stdout");
+            }),
+            "false");
+  close(output[0]);
+  close(output[1]);
 }
