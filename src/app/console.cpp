@@ -19,9 +19,19 @@ termios keyMode{};
 volatile std::sig_atomic_t originalSaved = 0;
 volatile std::sig_atomic_t inKeyMode = 0;
 
-// Async-signal-safe: tcsetattr is, and nothing here allocates or locks.
+// Async-signal-safe, as everything the handlers below call: tcsetattr,
+// sigaction, sigprocmask and raise are, and nothing here allocates or
+// locks.
+bool setMode(int when, const termios& mode) {
+  while (tcsetattr(terminalFd, when, &mode) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
 void restoreOriginalMode() {
-  if (originalSaved != 0 && terminalFd >= 0) tcsetattr(terminalFd, TCSANOW, &original);
+  // In a handler or at exit there is nothing left to do if it fails.
+  if (originalSaved != 0 && terminalFd >= 0) setMode(TCSANOW, original);
 }
 
 void restoreAtExit() {
@@ -29,12 +39,42 @@ void restoreAtExit() {
   inKeyMode = 0;
 }
 
-// Restores the terminal, then lets the signal do what it would have done,
-// so that the exit status still tells which signal ended the program.
+bool enterKeyMode(const Console& console) {
+  if (console.terminal < 0) return true;
+  if (!setMode(TCSADRAIN, keyMode)) return false;
+  inKeyMode = 1;
+  return true;
+}
+
+void leaveKeyMode(const Console& console) {
+  if (console.terminal < 0) return;
+  // Cleared first, so that a continue signal arriving meanwhile does not
+  // put key mode back. Kept where the terminal refused: it is still in key
+  // mode, and a name can be read there too, only unseen.
+  inKeyMode = 0;
+  if (!setMode(TCSADRAIN, original)) inKeyMode = 1;
+}
+
+void setHandler(int signal, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signal, &action, nullptr);
+}
+
+// The handlers restore the terminal themselves instead of recording the
+// signal for the loop to act on: the loop may be inside a learn that runs
+// for minutes, or in a read that is restarted after the handler, and would
+// see the record too late. A terminating signal must end the program at
+// once and by that signal, so that the exit status tells the truth; and
+// tcsetattr may be called from a handler.
+
+// Restores the terminal, then lets the signal do what it would have done.
 void onTerminatingSignal(int signal) {
   const int savedErrno = errno;
   restoreOriginalMode();
-  std::signal(signal, SIG_DFL);
+  setHandler(signal, SIG_DFL);
   std::raise(signal);
   errno = savedErrno;
 }
@@ -42,7 +82,7 @@ void onTerminatingSignal(int signal) {
 void onStop(int signal) {
   const int savedErrno = errno;
   restoreOriginalMode();
-  std::signal(signal, SIG_DFL);
+  setHandler(signal, SIG_DFL);
   sigset_t stop;
   sigemptyset(&stop);
   sigaddset(&stop, signal);
@@ -50,14 +90,14 @@ void onStop(int signal) {
   std::raise(signal);
   // Running again, after a stop or after the system discarded it (as it does
   // for a process group that no shell controls).
-  std::signal(signal, onStop);
-  if (inKeyMode != 0) tcsetattr(terminalFd, TCSANOW, &keyMode);
+  setHandler(signal, onStop);
+  if (inKeyMode != 0) setMode(TCSANOW, keyMode);
   errno = savedErrno;
 }
 
 void onContinue(int) {
   const int savedErrno = errno;
-  if (inKeyMode != 0 && terminalFd >= 0) tcsetattr(terminalFd, TCSANOW, &keyMode);
+  if (inKeyMode != 0 && terminalFd >= 0) setMode(TCSANOW, keyMode);
   errno = savedErrno;
 }
 
@@ -65,11 +105,7 @@ void onContinue(int) {
 void install(int signal, void (*handler)(int)) {
   struct sigaction current {};
   if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
-  struct sigaction action {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(signal, &action, nullptr);
+  setHandler(signal, handler);
 }
 
 void installSignalHandlers() {
@@ -78,8 +114,8 @@ void installSignalHandlers() {
   install(SIGCONT, onContinue);
 }
 
-// One byte from the terminal, or -1 at its end or on an error.
-int readTerminalByte(int fd) {
+// One byte from a descriptor, or -1 at its end or on an error.
+int readByte(int fd) {
   for (;;) {
     unsigned char byte = 0;
     const ssize_t got = read(fd, &byte, 1);
@@ -105,7 +141,7 @@ int nextTerminalByte(Console& console) {
     console.pending = -1;
     return byte;
   }
-  return readTerminalByte(console.terminal);
+  return readByte(console.terminal);
 }
 
 // The byte after the first of a key, if one follows at once; a key's bytes
@@ -172,18 +208,6 @@ int readTerminalKey(Console& console) {
 
 }  // namespace
 
-void enterKeyMode(const Console& console) {
-  if (console.terminal < 0) return;
-  tcsetattr(console.terminal, TCSADRAIN, &keyMode);
-  inKeyMode = 1;
-}
-
-void leaveKeyMode(const Console& console) {
-  if (console.terminal < 0) return;
-  inKeyMode = 0;
-  tcsetattr(console.terminal, TCSADRAIN, &original);
-}
-
 Console openConsole() {
   Console console;
   const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -207,14 +231,17 @@ Console openConsole() {
   console.terminal = fd;
   std::atexit(restoreAtExit);
   installSignalHandlers();
-  enterKeyMode(console);
+  if (!enterKeyMode(console)) {
+    // Keys then come from standard input, as without a terminal.
+    originalSaved = 0;
+    close(fd);
+    terminalFd = -1;
+    console.terminal = -1;
+  }
   return console;
 }
 
-void closeConsole(Console& console) {
-  if (console.terminal < 0) return;
-  leaveKeyMode(console);
-}
+void closeConsole(Console& console) { leaveKeyMode(console); }
 
 int readKey(Console& console) {
   std::fflush(stdout);
@@ -242,6 +269,8 @@ std::optional<std::string> readName(Console& console) {
     // At a terminal the end of input is one Ctrl-D, not the end of the
     // session: the next name is waited for again.
     std::clearerr(console.in);
+    // Where the terminal refuses, keys are read in its line mode: clumsier,
+    // but every key still arrives.
     enterKeyMode(console);
   }
   if (nothingRead || tooLong || name.find('\0') != std::string::npos) return std::nullopt;

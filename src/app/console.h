@@ -27,7 +27,8 @@ inline constexpr int escapeWaitMs = 40;
 
 // Opens the controlling terminal and enters key mode, arranging that every
 // way out (return, exit, a terminating signal) restores it. Without a
-// controlling terminal the console reads standard input.
+// controlling terminal, or where key mode cannot be entered, the console
+// reads standard input.
 Console openConsole();
 void closeConsole(Console& console);
 
@@ -39,7 +40,3 @@ int readKey(Console& console);
 // line end. No name for an overlong line (which is consumed whole), a line
 // holding a NUL byte, or the end of input.
 std::optional<std::string> readName(Console& console);
-
-// Entering and leaving key mode; both do nothing without a terminal.
-void enterKeyMode(const Console& console);
-void leaveKeyMode(const Console& console);
