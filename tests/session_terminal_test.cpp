@@ -60,6 +60,21 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 
+TEST_F(TerminalTest, KeysTypedAheadOfANameActAsTheSameKeysTypedSlowly) {
+  // One write, as a paste: the name and the keys after it are all waiting
+  // before the program asks for the name.
+  session.send("c&9lfsa.txt\n9q");
+  const int status = session.wait();
+  EXPECT_TRUE(exitedWithZero(status)) << status;
+  const std::string& output = session.output();
+  EXPECT_EQ(occurrences(output, "Save as: Tree saved."), 1U);
+  EXPECT_EQ(occurrences(output.substr(output.find("Tree saved.")), "response: "), 10U);
+  EXPECT_EQ(occurrences(output, "response: "), 20U);
+  std::istringstream saved(readFile(dir.file("a.txt")));
+  std::unique_ptr<TreeNode> tree;
+  EXPECT_NO_THROW(TreeFile::read(tree, saved));
+}
+
 TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
   press("\x1b[A");
   EXPECT_EQ(occurrences(session.output(), "response: "), 1U);

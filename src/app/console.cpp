@@ -206,6 +206,24 @@ int readTerminalKey(Console& console) {
   return first;
 }
 
+// One line from `nextByte` (a byte, or -1 at the end), as `readName` takes
+// it.
+template <typename NextByte>
+std::optional<std::string> readNameLine(NextByte nextByte) {
+  std::string name;
+  bool tooLong = false;
+  int byte = 0;
+  while ((byte = nextByte()) >= 0 && byte != '\n') {
+    if (name.size() < maxNameLength) {
+      name.push_back(static_cast<char>(byte));
+    } else {
+      tooLong = true;
+    }
+  }
+  if (tooLong || name.find('\0') != std::string::npos || (byte < 0 && name.empty())) return std::nullopt;
+  return name;
+}
+
 }  // namespace
 
 Console openConsole() {
@@ -251,28 +269,24 @@ int readKey(Console& console) {
 }
 
 std::optional<std::string> readName(Console& console) {
+  if (console.terminal < 0) {
+    std::fflush(stdout);
+    return readNameLine([&console] {
+      const int byte = std::getc(console.in);
+      return byte == EOF ? -1 : byte;
+    });
+  }
   // The user sees and can edit the name in the terminal's own line mode.
+  // It is read a byte at a time: a buffered read would take the keys typed
+  // after the line end with it, away from the key reader. At a terminal the
+  // end of input is one Ctrl-D, not the end of the session, and leaves
+  // nothing behind that would end the next name too.
   leaveKeyMode(console);
   std::fflush(stdout);
-  std::string name;
-  bool tooLong = false;
-  int byte = 0;
-  while ((byte = std::getc(console.in)) != EOF && byte != '\n') {
-    if (name.size() < maxNameLength) {
-      name.push_back(static_cast<char>(byte));
-    } else {
-      tooLong = true;
-    }
-  }
-  const bool nothingRead = byte == EOF && name.empty() && !tooLong;
-  if (console.terminal >= 0) {
-    // At a terminal the end of input is one Ctrl-D, not the end of the
-    // session: the next name is waited for again.
-    std::clearerr(console.in);
-    // Where the terminal refuses, keys are read in its line mode: clumsier,
-    // but every key still arrives.
-    enterKeyMode(console);
-  }
-  if (nothingRead || tooLong || name.find('\0') != std::string::npos) return std::nullopt;
+  const int fd = fileno(console.in);
+  auto name = readNameLine([fd] { return readByte(fd); });
+  // Where the terminal refuses, keys are read in its line mode: clumsier,
+  // but every key still arrives.
+  enterKeyMode(console);
   return name;
 }

@@ -5,10 +5,11 @@
 #include <string>
 
 // Where keys and file names come from. With a terminal, keys are read from
-// it in key mode (no echo, no line buffering) and names from `in` in the
-// terminal's normal mode. Without one, keys are the bytes of `in`, read
-// through the same buffered stream as the names, so that a script can drive
-// the program.
+// it in key mode (no echo, no line buffering) and names from the descriptor
+// of `in` in the terminal's normal mode, a byte at a time, so that keys
+// typed ahead of a name's line end are left for the keys. Without one, keys
+// are the bytes of `in`, read through the same buffered stream as the names,
+// so that a script can drive the program.
 struct Console {
   std::FILE* in = stdin;
   int terminal = -1;  // the controlling terminal, or -1 when there is none
