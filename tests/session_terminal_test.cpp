@@ -40,6 +40,12 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   session.send("s");
   ASSERT_TRUE(session.waitFor("Save as: "));
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+  // An arrow key in the line is no part of a name.
+  session.send("\x1b[Ay.txt\n");
+  ASSERT_TRUE(session.waitFor("Failed to save."));
+  EXPECT_FALSE(fileExists(dir.file("\x1b[Ay.txt")));
+  session.send("fs");
+  ASSERT_TRUE(session.waitFor("Save as: "));
   // The name is echoed as it is typed, and the line can be edited.
   session.send(
       "tree.tx\x7ft\x7f"

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -206,6 +207,16 @@ int readTerminalKey(Console& console) {
   return first;
 }
 
+// A control character in a name is a key gone astray into the line (an
+// arrow, Escape, a tab) rather than part of any name meant, and a NUL could
+// not reach the file system whole.
+bool holdsControlCharacter(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
 // One line from `nextByte` (a byte, or -1 at the end), as `readName` takes
 // it.
 template <typename NextByte>
@@ -220,7 +231,7 @@ std::optional<std::string> readNameLine(NextByte nextByte) {
       tooLong = true;
     }
   }
-  if (tooLong || name.find('\0') != std::string::npos || (byte < 0 && name.empty())) return std::nullopt;
+  if (tooLong || holdsControlCharacter(name) || (byte < 0 && name.empty())) return std::nullopt;
   return name;
 }
 

@@ -39,5 +39,7 @@ int readKey(Console& console);
 
 // Flushes standard output, then reads one line as a file name, without its
 // line end. No name for an overlong line (which is consumed whole), a line
-// holding a NUL byte, or the end of input.
+// holding a control character (a stray Escape, arrow key or tab; NUL
+// included), or the end of input. Blanks are kept, leading and trailing ones
+// too.
 std::optional<std::string> readName(Console& console);
