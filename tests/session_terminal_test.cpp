@@ -81,7 +81,7 @@ TEST_F(TerminalTest, KeysTypedAheadOfANameActAsTheSameKeysTypedSlowly) {
   EXPECT_NO_THROW(TreeFile::read(tree, saved));
 }
 
-TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
+TEST_F(TerminalTest, ArrowsFunctionKeysLettersAndTerminalReportsAreOneExampleEach) {
   press("\x1b[A");
   EXPECT_EQ(occurrences(session.output(), "response: "), 1U);
   press("\x1bOP");
@@ -89,11 +89,17 @@ TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
   press("\xc3\xa9");
   press("\xe2\x82\xac");
   EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
+  // A control sequence ends at its final byte however long it is, and a
+  // string a terminal sends (here its answer to a colour query) at its
+  // terminator, ESC \ or BEL: each is one key, the 0 behind it another.
+  press("\x1b[" + std::string(40, '1') + "q");
+  press("\x1b]11;rgb:0000/0000/0000\x1b\\0");
+  press("\x1b]11;rgb:0000/0000/0000\a0");
   // A lone Escape quits once the short wait for a sequence has passed.
   session.send("\x1b");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
-  EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 10U);
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 

@@ -167,25 +167,54 @@ void skipCharacterTail(Console& console, int lead) {
   }
 }
 
-// Consumes what follows an Escape that is part of a longer key: a control
-// sequence up to its final byte, a single-shift sequence, or the one
-// character of an Alt-modified key.
-void skipSequence(Console& console, int second) {
-  if (second == '[') {
-    // Parameters and intermediates run from 0x20 to 0x3F; the final byte
-    // lies from 0x40 to 0x7E. Bounded, in case the sequence is garbled.
-    for (int i = 0; i < 32; ++i) {
-      const int byte = followingByte(console);
-      if (byte < 0 || (byte >= 0x40 && byte <= 0x7E)) return;
-      if (byte < 0x20 || byte > 0x3F) {
-        console.pending = byte;
-        return;
-      }
+// Consumes a control sequence after its ESC [, however long: parameters and
+// intermediates run from 0x20 to 0x3F, and the final byte lies from 0x40 to
+// 0x7E. A byte that belongs to neither (ESC, say) is kept for the next key;
+// a pause ends a garbled sequence.
+void skipControlSequence(Console& console) {
+  for (;;) {
+    const int byte = followingByte(console);
+    if (byte < 0 || (byte >= 0x40 && byte <= 0x7E)) return;
+    if (byte < 0x20 || byte > 0x3F) {
+      console.pending = byte;
+      return;
     }
-  } else if (second == 'O') {
-    followingByte(console);
-  } else if (second >= 0xC0) {
-    skipCharacterTail(console, second);
+  }
+}
+
+// Consumes a string that a terminal sends on its own, such as its answer to
+// a colour query, up to its terminator: BEL, or ESC and a backslash. A pause
+// ends it too, so that Alt and ] (the same two bytes) is one key.
+void skipControlString(Console& console) {
+  bool afterEscape = false;
+  for (;;) {
+    const int byte = followingByte(console);
+    if (byte < 0 || byte == '\a' || (afterEscape && byte == '\\')) return;
+    afterEscape = byte == 27;
+  }
+}
+
+// Consumes what follows an Escape that is part of a longer key: a control
+// sequence, an operating-system command or a device-control, application
+// or privacy string, a single-shift sequence, or the one character of an
+// Alt-modified key.
+void skipSequence(Console& console, int second) {
+  switch (second) {
+    case '[':
+      skipControlSequence(console);
+      return;
+    case ']':
+    case 'P':
+    case '_':
+    case '^':
+      skipControlString(console);
+      return;
+    case 'O':
+      followingByte(console);
+      return;
+    default:
+      if (second >= 0xC0) skipCharacterTail(console, second);
+      return;
   }
 }
 

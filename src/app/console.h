@@ -19,11 +19,13 @@ struct Console {
 // The longest file name taken; a longer line is refused whole.
 inline constexpr std::size_t maxNameLength = 511;
 
-// The code that an escape sequence (an arrow or function key) reads as: one
-// key that is no command, the 8-bit control sequence introducer.
+// The code that an escape sequence (an arrow or function key, a terminal's
+// report) reads as: one key that is no command, the 8-bit control sequence
+// introducer.
 inline constexpr int sequenceKey = 0x9B;
 
-// How long a lone Escape waits for the rest of a sequence, in milliseconds.
+// How long a lone Escape, or any key's next byte, is waited for, in
+// milliseconds. A key's bytes arrive together, so a pause ends the key.
 inline constexpr int escapeWaitMs = 40;
 
 // Opens the controlling terminal and enters key mode, arranging that every
