@@ -281,6 +281,9 @@ Console openConsole() {
   // keys (Ctrl-C, Ctrl-Z) and output processing stay as they were, so that
   // "\n" still starts a new line.
   keyMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  // Ctrl-S and Ctrl-Q are keys like any other: as flow control they would
+  // freeze the screen while the keys pressed meanwhile act unseen.
+  keyMode.c_iflag &= ~static_cast<tcflag_t>(IXON);
   // A read returns as soon as one byte is there.
   keyMode.c_cc[VMIN] = 1;
   keyMode.c_cc[VTIME] = 0;
