@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -19,10 +21,13 @@ termios original{};
 termios keyMode{};
 volatile std::sig_atomic_t originalSaved = 0;
 volatile std::sig_atomic_t inKeyMode = 0;
+// While a key is awaited, what to show again after a stop; null otherwise.
+std::atomic<const char*> awaitedFor{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free, "read by a signal handler");
 
 // Async-signal-safe, as everything the handlers below call: tcsetattr,
-// sigaction, sigprocmask and raise are, and nothing here allocates or
-// locks.
+// sigaction, sigprocmask, raise, strlen and write are, and nothing here
+// allocates or locks.
 bool setMode(int when, const termios& mode) {
   while (tcsetattr(terminalFd, when, &mode) != 0) {
     if (errno != EINTR) return false;
@@ -54,6 +59,17 @@ void leaveKeyMode(const Console& console) {
   // mode, and a name can be read there too, only unseen.
   inKeyMode = 0;
   if (!setMode(TCSADRAIN, original)) inKeyMode = 1;
+}
+
+void writeText(const char* text) {
+  std::size_t left = std::strlen(text);
+  while (left > 0) {
+    const ssize_t wrote = write(STDOUT_FILENO, text, left);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;
+    text += wrote;
+    left -= static_cast<std::size_t>(wrote);
+  }
 }
 
 void setHandler(int signal, void (*handler)(int)) {
@@ -90,15 +106,22 @@ void onStop(int signal) {
   sigprocmask(SIG_UNBLOCK, &stop, nullptr);
   std::raise(signal);
   // Running again, after a stop or after the system discarded it (as it does
-  // for a process group that no shell controls).
+  // for a process group that no shell controls). Only a real stop is
+  // followed by SIGCONT, whose handler shows the screen again.
   setHandler(signal, onStop);
   if (inKeyMode != 0) setMode(TCSANOW, keyMode);
   errno = savedErrno;
 }
 
+// After a stop the screen holds the shell's lines, not ours: the user is
+// shown again what the awaited key is for. A name is not asked for again,
+// since the terminal still holds what was typed of it.
 void onContinue(int) {
   const int savedErrno = errno;
-  if (inKeyMode != 0 && terminalFd >= 0) setMode(TCSANOW, keyMode);
+  if (inKeyMode != 0 && terminalFd >= 0) {
+    setMode(TCSANOW, keyMode);
+    if (const char* text = awaitedFor.load()) writeText(text);
+  }
   errno = savedErrno;
 }
 
@@ -304,11 +327,18 @@ Console openConsole() {
 
 void closeConsole(Console& console) { leaveKeyMode(console); }
 
-int readKey(Console& console) {
+int readKey(Console& console, const char* shownAgain) {
   std::fflush(stdout);
-  if (console.terminal >= 0) return readTerminalKey(console);
-  const int byte = std::getc(console.in);
-  return byte == EOF ? 0 : byte;
+  if (console.terminal < 0) {
+    const int byte = std::getc(console.in);
+    return byte == EOF ? 0 : byte;
+  }
+  // Set only once standard output is flushed, so that the handler's text
+  // never overtakes output still buffered.
+  awaitedFor.store(shownAgain);
+  const int key = readTerminalKey(console);
+  awaitedFor.store(nullptr);
+  return key;
 }
 
 std::optional<std::string> readName(Console& console) {
