@@ -81,8 +81,8 @@ class Script {
                "broken-binary.txt"};
   }
 
-  void draw(std::size_t keys) {
-    while (keyCount < keys) drawKey();
+  void draw(std::size_t wanted) {
+    while (keyCount < wanted) drawKey();
     key('q');
   }
 
@@ -93,8 +93,8 @@ class Script {
   std::vector<std::string> savedNames;
 
  private:
-  std::uint32_t below(std::uint32_t n) {
-    return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(random_);
+  std::uint32_t below(std::size_t n) {
+    return std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(n - 1))(random_);
   }
 
   void key(int code) {
@@ -147,7 +147,7 @@ class Script {
         break;
     }
     const int made = code >= '1' && code <= '9' ? code - '0' + 1 : 1;
-    pending_ += made;
+    pending_ += static_cast<std::size_t>(made);
     exampleLines += static_cast<std::size_t>(made);
   }
 
