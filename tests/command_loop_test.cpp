@@ -159,7 +159,7 @@ TEST(ReadName, TakesAtMost511BytesAndConsumesTheWholeLineAndRefusesControlCharac
   EXPECT_EQ(readName(console), "  blanks kept ");
   EXPECT_EQ(readName(console), "last");
   EXPECT_EQ(readName(console), std::nullopt);
-  EXPECT_EQ(readKey(console, nullptr), 0);
+  EXPECT_EQ(readKey(console, "", nullptr), 0);
   std::fclose(in);
 }
 

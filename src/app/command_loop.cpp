@@ -8,8 +8,8 @@ namespace {
 
 constexpr int escapeKey = 27;
 
-// Printed once more when the program goes on after a stop, so each is kept
-// as one text.
+// Each is also what a stop and continue while its key is awaited shows
+// again, so each is kept as one text.
 constexpr const char* prompt = "\n\nCommand? <q/esc,l,0-9,c,f>\n";
 constexpr const char* fitnessMenuText =
     "\n\nFitness Function Selection\n"
@@ -38,15 +38,13 @@ signed char asCharacter(int code) { return static_cast<signed char>(code & 0xFF)
 }  // namespace
 
 void fitnessMenu(FitnessFunction& fitness, Console& console) {
-  std::fputs(fitnessMenuText, stdout);
-  const signed char key = asCharacter(readKey(console, fitnessMenuText));
+  const signed char key = asCharacter(readKey(console, fitnessMenuText, fitnessMenuText));
   if (isFitnessFunction(key)) fitness = static_cast<FitnessFunction>(key);
   std::printf("Fitness function used is now %c\n\n", fitness);
 }
 
 void fileMenu(Learner& learner, Console& console) {
-  std::fputs(fileMenuText, stdout);
-  const signed char key = asCharacter(readKey(console, fileMenuText));
+  const signed char key = asCharacter(readKey(console, fileMenuText, fileMenuText));
   if (key == 's' || key == 'S') {
     std::printf("Save as: ");
     const auto name = readName(console);
@@ -64,8 +62,11 @@ void fileMenu(Learner& learner, Console& console) {
 void CommandLoop(Learner& learner, Console& console) {
   FitnessFunction fitness = '|';
   printMenu(fitness);
+  // The first key follows the menu; every later one, the prompt.
+  const char* request = "";
   for (;;) {
-    const int code = readKey(console, prompt);
+    const int code = readKey(console, request, prompt);
+    request = prompt;
     const signed char key = asCharacter(code);
     if (key == 0) return;
     switch (key) {
@@ -111,6 +112,5 @@ void CommandLoop(Learner& learner, Console& console) {
         trainAndTest(learner, fitness);
         break;
     }
-    std::fputs(prompt, stdout);
   }
 }

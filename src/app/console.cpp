@@ -6,11 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -21,13 +19,13 @@ termios original{};
 termios keyMode{};
 volatile std::sig_atomic_t originalSaved = 0;
 volatile std::sig_atomic_t inKeyMode = 0;
-// While a key is awaited, what to show again after a stop; null otherwise.
-std::atomic<const char*> awaitedFor{nullptr};
-static_assert(std::atomic<const char*>::is_always_lock_free, "read by a signal handler");
+// Each continue in key mode puts a byte into this pipe, which the wait for a
+// key watches beside the terminal; both ends do not block.
+int continued[2] = {-1, -1};
 
 // Async-signal-safe, as everything the handlers below call: tcsetattr,
-// sigaction, sigprocmask, raise, strlen and write are, and nothing here
-// allocates or locks.
+// sigaction, sigprocmask, raise and write are, and nothing here allocates
+// or locks.
 bool setMode(int when, const termios& mode) {
   while (tcsetattr(terminalFd, when, &mode) != 0) {
     if (errno != EINTR) return false;
@@ -59,17 +57,6 @@ void leaveKeyMode(const Console& console) {
   // mode, and a name can be read there too, only unseen.
   inKeyMode = 0;
   if (!setMode(TCSADRAIN, original)) inKeyMode = 1;
-}
-
-void writeText(const char* text) {
-  std::size_t left = std::strlen(text);
-  while (left > 0) {
-    const ssize_t wrote = write(STDOUT_FILENO, text, left);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return;
-    text += wrote;
-    left -= static_cast<std::size_t>(wrote);
-  }
 }
 
 void setHandler(int signal, void (*handler)(int)) {
@@ -107,20 +94,23 @@ void onStop(int signal) {
   std::raise(signal);
   // Running again, after a stop or after the system discarded it (as it does
   // for a process group that no shell controls). Only a real stop is
-  // followed by SIGCONT, whose handler shows the screen again.
+  // followed by SIGCONT, whose handler tells the wait for a key.
   setHandler(signal, onStop);
   if (inKeyMode != 0) setMode(TCSANOW, keyMode);
   errno = savedErrno;
 }
 
-// After a stop the screen holds the shell's lines, not ours: the user is
-// shown again what the awaited key is for. A name is not asked for again,
-// since the terminal still holds what was typed of it.
+// The screen is shown again by the wait for a key, not here: printed from
+// a handler, the text could land inside output still on its way. A name is
+// not asked for again (no key mode then), since the terminal still holds
+// what was typed of it.
 void onContinue(int) {
   const int savedErrno = errno;
   if (inKeyMode != 0 && terminalFd >= 0) {
     setMode(TCSANOW, keyMode);
-    if (const char* text = awaitedFor.load()) writeText(text);
+    const char byte = 0;
+    // A full pipe already says as much.
+    [[maybe_unused]] const ssize_t wrote = write(continued[1], &byte, 1);
   }
   errno = savedErrno;
 }
@@ -156,6 +146,33 @@ bool byteFollows(int fd, int ms) {
     const int result = poll(&ready, 1, ms);
     if (result < 0 && errno == EINTR) continue;
     return result > 0;
+  }
+}
+
+void forgetContinues() {
+  char bytes[64];
+  while (read(continued[0], bytes, sizeof bytes) > 0) {
+  }
+}
+
+// Waits until the terminal has a byte (or has gone), printing `shownAgain`
+// each time the program goes on after a stop meanwhile: the screen then
+// holds the shell's lines, not ours.
+void awaitTerminal(const Console& console, const char* shownAgain) {
+  pollfd ready[2] = {{console.terminal, POLLIN, 0}, {continued[0], POLLIN, 0}};
+  for (;;) {
+    if (poll(ready, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if ((ready[1].revents & POLLIN) != 0) {
+      forgetContinues();
+      if (shownAgain != nullptr) {
+        std::fputs(shownAgain, stdout);
+        std::fflush(stdout);
+      }
+    }
+    if (ready[0].revents != 0) return;
   }
 }
 
@@ -241,7 +258,8 @@ void skipSequence(Console& console, int second) {
   }
 }
 
-int readTerminalKey(Console& console) {
+int readTerminalKey(Console& console, const char* shownAgain) {
+  if (console.pending < 0) awaitTerminal(console, shownAgain);
   const int first = nextTerminalByte(console);
   if (first < 0) return 0;
   if (first == 27) {
@@ -313,6 +331,9 @@ Console openConsole() {
   terminalFd = fd;
   originalSaved = 1;
   console.terminal = fd;
+  // Without the pipe the screen is not shown again after a stop; nothing
+  // else changes.
+  if (pipe2(continued, O_CLOEXEC | O_NONBLOCK) != 0) continued[0] = continued[1] = -1;
   std::atexit(restoreAtExit);
   installSignalHandlers();
   if (!enterKeyMode(console)) {
@@ -327,18 +348,17 @@ Console openConsole() {
 
 void closeConsole(Console& console) { leaveKeyMode(console); }
 
-int readKey(Console& console, const char* shownAgain) {
+int readKey(Console& console, const char* request, const char* shownAgain) {
+  // A stop during the command needs no answer: the request follows. One
+  // after this point does, even while the request is still being written.
+  if (console.terminal >= 0) forgetContinues();
+  std::fputs(request, stdout);
   std::fflush(stdout);
   if (console.terminal < 0) {
     const int byte = std::getc(console.in);
     return byte == EOF ? 0 : byte;
   }
-  // Set only once standard output is flushed, so that the handler's text
-  // never overtakes output still buffered.
-  awaitedFor.store(shownAgain);
-  const int key = readTerminalKey(console);
-  awaitedFor.store(nullptr);
-  return key;
+  return readTerminalKey(console, shownAgain);
 }
 
 std::optional<std::string> readName(Console& console) {

@@ -35,12 +35,12 @@ inline constexpr int escapeWaitMs = 40;
 Console openConsole();
 void closeConsole(Console& console);
 
-// Flushes standard output, then waits for one key. Answers 0 at the end of
-// input or on a read error, which ends the command loop. When the program
-// is stopped (Ctrl-Z) while it waits and then continued, `shownAgain` is
-// printed again, so that the user sees what the key is awaited for; it may
-// be null.
-int readKey(Console& console, const char* shownAgain);
+// Prints `request` (the prompt or a menu, or nothing), flushes standard
+// output, then waits for one key. Answers 0 at the end of input or on a
+// read error, which ends the command loop. When the program is stopped
+// (Ctrl-Z) after the request and then continued, `shownAgain` is printed,
+// so that the user sees what the key is awaited for; it may be null.
+int readKey(Console& console, const char* request, const char* shownAgain);
 
 // Flushes standard output, then reads one line as a file name, without its
 // line end. No name for an overlong line (which is consumed whole), a line
