@@ -146,17 +146,20 @@ TEST(CommandLoop, AnOverlongNameIsRefusedAndNeverBecomesKeys) {
   EXPECT_TRUE(learner.examples.empty());
 }
 
-TEST(ReadName, TakesAtMost511BytesAndConsumesTheWholeLine) {
-  std::string script = std::string(511, 'a') + "\n" + std::string(512, 'b') + std::string("\nc\0d\nlast", 9);
+TEST(ReadName, TakesAtMost511BytesAndConsumesTheWholeLineAndRefusesControlCharacters) {
+  std::string script = std::string(511, 'a') + "\n" + std::string(512, 'b') + std::string("\nc\0d\n", 5) +
+                       "\x1b[Ay.txt\n\x1b\ntab\t.txt\ndel\x7f.txt\n  blanks kept \nlast";
   std::FILE* in = fmemopen(script.data(), script.size(), "r");
   Console console;
   console.in = in;
   EXPECT_EQ(readName(console), std::string(511, 'a'));
   EXPECT_EQ(readName(console), std::nullopt);
   EXPECT_EQ(readName(console), std::nullopt);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(readName(console), std::nullopt) << i;
+  EXPECT_EQ(readName(console), "  blanks kept ");
   EXPECT_EQ(readName(console), "last");
   EXPECT_EQ(readName(console), std::nullopt);
-  EXPECT_EQ(readKey(console), 0);
+  EXPECT_EQ(readKey(console, "", nullptr), 0);
   std::fclose(in);
 }
 

@@ -1,7 +1,9 @@
 // The real program driven through pipes, in a session with no terminal.
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -111,16 +113,21 @@ TEST(PipeSession, LearnsEveryConceptAndKeepsItThroughSaveAndLoad) {
   }
 }
 
-TEST(PipeSession, EndsWithStatusZeroAtTheEndOfInput) {
+TEST(PipeSession, EndsWithZeroOnQuitOrEndOfInputAndBySigpipeWhenItsReaderGoes) {
   const ProgramRun run = runWithoutTerminal("9");
   EXPECT_TRUE(exitedWithZero(run.status));
   EXPECT_EQ(exampleLines(run.output).size(), 10U);
   EXPECT_TRUE(exitedWithZero(runWithoutTerminal("").status));
-  const ProgramRun escape = runWithoutTerminal(
-      "\x1b"
-      "999");
+  // More keys after the quit than a pipe holds: the program is gone while
+  // they are still being written.
+  const ProgramRun escape = runWithoutTerminal(repeat('\x1b', 1) + repeat('9', 1 << 20));
   EXPECT_TRUE(exitedWithZero(escape.status));
   EXPECT_EQ(escape.output.find("input: "), std::string::npos);
+  // As `| head` does: the output is closed after its first kilobyte.
+  RunOptions head;
+  head.outputLimit = 1024;
+  const ProgramRun cut = runWithoutTerminal(repeat('9', 100000) + "q", head);
+  EXPECT_TRUE(WIFSIGNALED(cut.status) && WTERMSIG(cut.status) == SIGPIPE) << cut.status;
 }
 
 TEST(PipeSession, SavingWithNoTreeNeitherCreatesNorEmptiesAFile) {

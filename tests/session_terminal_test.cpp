@@ -40,6 +40,12 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   session.send("s");
   ASSERT_TRUE(session.waitFor("Save as: "));
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+  // An arrow key in the line is no part of a name.
+  session.send("\x1b[Ay.txt\n");
+  ASSERT_TRUE(session.waitFor("Failed to save."));
+  EXPECT_FALSE(fileExists(dir.file("\x1b[Ay.txt")));
+  session.send("fs");
+  ASSERT_TRUE(session.waitFor("Save as: "));
   // The name is echoed as it is typed, and the line can be edited.
   session.send(
       "tree.tx\x7ft\x7f"
@@ -60,7 +66,22 @@ TEST_F(TerminalTest, ReadsKeysInKeyModeAndNamesInLineMode) {
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 
-TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
+TEST_F(TerminalTest, KeysTypedAheadOfANameActAsTheSameKeysTypedSlowly) {
+  // One write, as a paste: the name and the keys after it are all waiting
+  // before the program asks for the name.
+  session.send("c&9lfsa.txt\n9q");
+  const int status = session.wait();
+  EXPECT_TRUE(exitedWithZero(status)) << status;
+  const std::string& output = session.output();
+  EXPECT_EQ(occurrences(output, "Save as: Tree saved."), 1U);
+  EXPECT_EQ(occurrences(output.substr(output.find("Tree saved.")), "response: "), 10U);
+  EXPECT_EQ(occurrences(output, "response: "), 20U);
+  std::istringstream saved(readFile(dir.file("a.txt")));
+  std::unique_ptr<TreeNode> tree;
+  EXPECT_NO_THROW(TreeFile::read(tree, saved));
+}
+
+TEST_F(TerminalTest, ArrowsFunctionKeysLettersAndTerminalReportsAreOneExampleEach) {
   press("\x1b[A");
   EXPECT_EQ(occurrences(session.output(), "response: "), 1U);
   press("\x1bOP");
@@ -68,11 +89,19 @@ TEST_F(TerminalTest, AnArrowOrFunctionKeyOrAccentedLetterIsOneExample) {
   press("\xc3\xa9");
   press("\xe2\x82\xac");
   EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
+  // A control sequence ends at its final byte however long it is, and a
+  // string a terminal sends (here its answer to a colour query) at its
+  // terminator, ESC \ or BEL: each is one key, the 0 behind it another.
+  press("\x1b[" + std::string(40, '1') + "q");
+  press("\x1b]11;rgb:0000/0000/0000\x1b\\0");
+  press("\x1b]11;rgb:0000/0000/0000\a0");
+  // Ctrl-S is a key, not flow control that freezes the screen.
+  press("\x13");
   // A lone Escape quits once the short wait for a sequence has passed.
   session.send("\x1b");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
-  EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 11U);
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 

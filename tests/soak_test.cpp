@@ -1,6 +1,7 @@
 // A long random session of the real program through a pipe: keys of every
 // kind, file names good and bad, and every line it answers checked against
-// the concept it claims. TREEBENCH_SOAK_KEYS sets the number of keys.
+// the concept it claims. TREEBENCH_SOAK_KEYS sets the number of keys and
+// TREEBENCH_SOAK_SEED the seed, so that a failed session can be replayed.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -45,6 +46,13 @@ std::size_t keysWanted() {
   return text != nullptr && *text != '\0' ? std::strtoull(text, nullptr, 10) : 200000;
 }
 
+// A fresh seed unless one is given; every failure names the one used.
+std::uint32_t seedWanted() {
+  const char* text = std::getenv("TREEBENCH_SOAK_SEED");
+  if (text != nullptr && *text != '\0') return static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10));
+  return std::random_device{}();
+}
+
 const char* const saved = "Tree saved.";
 const char* const notSaved = "Failed to save.";
 const char* const loaded = "Tree loaded.";
@@ -73,8 +81,8 @@ class Script {
                "broken-binary.txt"};
   }
 
-  void draw(std::size_t keys) {
-    while (keyCount < keys) drawKey();
+  void draw(std::size_t wanted) {
+    while (keyCount < wanted) drawKey();
     key('q');
   }
 
@@ -85,8 +93,8 @@ class Script {
   std::vector<std::string> savedNames;
 
  private:
-  std::uint32_t below(std::uint32_t n) {
-    return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(random_);
+  std::uint32_t below(std::size_t n) {
+    return std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(n - 1))(random_);
   }
 
   void key(int code) {
@@ -139,7 +147,7 @@ class Script {
         break;
     }
     const int made = code >= '1' && code <= '9' ? code - '0' + 1 : 1;
-    pending_ += made;
+    pending_ += static_cast<std::size_t>(made);
     exampleLines += static_cast<std::size_t>(made);
   }
 
@@ -313,10 +321,12 @@ class Checker {
 
 TEST(Soak, RandomKeysAndFileNamesThroughAPipe) {
   const TempDir dir;
-  const std::uint32_t seed = std::random_device{}();
-  SCOPED_TRACE("seed " + std::to_string(seed));
+  const std::uint32_t seed = seedWanted();
+  const std::size_t keys = keysWanted();
+  SCOPED_TRACE("replay with TREEBENCH_SOAK_SEED=" + std::to_string(seed) +
+               " TREEBENCH_SOAK_KEYS=" + std::to_string(keys));
   Script script(dir, seed);
-  script.draw(keysWanted());
+  script.draw(keys);
 
   Checker checker;
   RunOptions options;
@@ -340,6 +350,7 @@ TEST(Soak, RandomKeysAndFileNamesThroughAPipe) {
   }
   rusage usage{};
   getrusage(RUSAGE_CHILDREN, &usage);
-  std::printf("soak: %zu keys, %zu example lines, %zu file commands, peak RSS of the program %ld kB\n",
-              script.keyCount, checker.exampleLines, checker.fileResults.size(), usage.ru_maxrss);
+  std::printf(
+      "soak: seed %u, %zu keys, %zu example lines, %zu file commands, peak RSS of the program %ld kB\n", seed,
+      script.keyCount, checker.exampleLines, checker.fileResults.size(), usage.ru_maxrss);
 }

@@ -86,7 +86,7 @@ TEST(TerminalSignals, EndingSignalsRestoreTheTerminalWhileACommandRuns) {
   }
 }
 
-TEST(TerminalSignals, CtrlZStopsInTheOriginalModeAndContinuingReturnsToKeyMode) {
+TEST(TerminalSignals, CtrlZStopsInTheOriginalModeAndContinuingReturnsToKeyModeAndRedraws) {
   const TempDir dir;
   TerminalOptions job;
   job.asJob = true;
@@ -95,21 +95,35 @@ TEST(TerminalSignals, CtrlZStopsInTheOriginalModeAndContinuingReturnsToKeyMode) 
   session.send("0");
   ASSERT_TRUE(session.waitFor(prompt));
   ASSERT_TRUE(inKeyMode(session.settings()));
+  // Ctrl-Z, then what a shell's fg does.
+  const auto stopAndContinue = [&] {
+    session.send("\x1a");
+    ASSERT_TRUE(eventually([&] { return processState(session.programId()) == 'T'; }));
+    EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+    ASSERT_EQ(kill(-session.programId(), SIGCONT), 0);
+    EXPECT_TRUE(eventually([&] { return inKeyMode(session.settings()); }));
+  };
 
-  session.send("\x1a");  // Ctrl-Z
-  ASSERT_TRUE(eventually([&] { return processState(session.programId()) == 'T'; }));
-  EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
-
-  ASSERT_EQ(kill(-session.programId(), SIGCONT), 0);
-  EXPECT_TRUE(eventually([&] { return inKeyMode(session.settings()); }));
+  stopAndContinue();
+  // The user is shown again where the program stands.
+  ASSERT_TRUE(session.waitFor(prompt));
   // Keys are taken one by one again, unechoed, and Ctrl-Z made no example.
   session.send("0");
   ASSERT_TRUE(session.waitFor(prompt));
   EXPECT_EQ(occurrences(session.output(), "response: "), 2U);
+  // In a menu, the menu is shown again, not the prompt of the commands.
+  session.send("c");
+  ASSERT_TRUE(session.waitFor("triple and '*'"));
+  stopAndContinue();
+  ASSERT_TRUE(session.waitFor("triple and '*'"));
+  session.send("&");
+  ASSERT_TRUE(session.waitFor("Fitness function used is now &"));
   session.send("q");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
+  EXPECT_EQ(occurrences(session.output(), prompt), 4U);
+  EXPECT_EQ(occurrences(session.output(), "Fitness Function Selection\r\nChange to what type?"), 2U);
 }
 
 TEST(TerminalSignals, ClosingTheTerminalEndsTheProgram) {

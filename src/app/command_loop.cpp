@@ -8,6 +8,20 @@ namespace {
 
 constexpr int escapeKey = 27;
 
+// Each is also what a stop and continue while its key is awaited shows
+// again, so each is kept as one text.
+constexpr const char* prompt = "\n\nCommand? <q/esc,l,0-9,c,f>\n";
+constexpr const char* fitnessMenuText =
+    "\n\nFitness Function Selection\n"
+    "Change to what type?\n"
+    "\tor '|', xor '^', and '&'\n"
+    "\ttriple or '#', triple xor '%', triple and '*'\n";
+constexpr const char* fileMenuText =
+    "\n\nFile IO\n"
+    "<s> to save this tree\n"
+    "<l> to load a tree\n"
+    "<q> or any other key to quit\n";
+
 void printMenu(FitnessFunction fitness) {
   std::printf("<q>   or <esc> to quit,\n");
   std::printf("<l>   to learn,\n");
@@ -24,21 +38,13 @@ signed char asCharacter(int code) { return static_cast<signed char>(code & 0xFF)
 }  // namespace
 
 void fitnessMenu(FitnessFunction& fitness, Console& console) {
-  std::printf("\n\nFitness Function Selection\n");
-  std::printf("Change to what type?\n");
-  std::printf("\tor '|', xor '^', and '&'\n");
-  std::printf("\ttriple or '#', triple xor '%%', triple and '*'\n");
-  const signed char key = asCharacter(readKey(console));
+  const signed char key = asCharacter(readKey(console, fitnessMenuText, fitnessMenuText));
   if (isFitnessFunction(key)) fitness = static_cast<FitnessFunction>(key);
   std::printf("Fitness function used is now %c\n\n", fitness);
 }
 
 void fileMenu(Learner& learner, Console& console) {
-  std::printf("\n\nFile IO\n");
-  std::printf("<s> to save this tree\n");
-  std::printf("<l> to load a tree\n");
-  std::printf("<q> or any other key to quit\n");
-  const signed char key = asCharacter(readKey(console));
+  const signed char key = asCharacter(readKey(console, fileMenuText, fileMenuText));
   if (key == 's' || key == 'S') {
     std::printf("Save as: ");
     const auto name = readName(console);
@@ -56,8 +62,11 @@ void fileMenu(Learner& learner, Console& console) {
 void CommandLoop(Learner& learner, Console& console) {
   FitnessFunction fitness = '|';
   printMenu(fitness);
+  // The first key follows the menu; every later one, the prompt.
+  const char* request = "";
   for (;;) {
-    const int code = readKey(console);
+    const int code = readKey(console, request, prompt);
+    request = prompt;
     const signed char key = asCharacter(code);
     if (key == 0) return;
     switch (key) {
@@ -103,6 +112,5 @@ void CommandLoop(Learner& learner, Console& console) {
         trainAndTest(learner, fitness);
         break;
     }
-    std::printf("\n\nCommand? <q/esc,l,0-9,c,f>\n");
   }
 }

@@ -1,4 +1,5 @@
-#include <csignal>
+#include <signal.h>
+
 #include <cstdlib>
 #include <ctime>
 
@@ -9,7 +10,10 @@
 int main() {
   // A save beyond the file size limit then fails like any other save
   // instead of ending the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, nullptr);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   Console console = openConsole();
   {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,38 +13,7 @@
 
 #include "support/program.h"
 
-namespace {
-
-[[noreturn]] void startChild(const std::vector<std::string>& argv, const CommandOptions& options, int input,
-                             int output, int error) {
-  if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
-  if (!options.outputFile.empty()) {
-    output = open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (output < 0) _exit(126);
-  }
-  // Ignored by the test itself (see below); the program gets the default.
-  signal(SIGPIPE, SIG_DFL);
-  dup2(input, STDIN_FILENO);
-  dup2(output, STDOUT_FILENO);
-  dup2(error, STDERR_FILENO);
-  if (options.stackLimit != RLIM_INFINITY) {
-    const rlimit limit{options.stackLimit, options.stackLimit};
-    setrlimit(RLIMIT_STACK, &limit);
-  }
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-}  // namespace
-
 CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions& options) {
-  if (argv.empty()) throw std::invalid_argument("no program to run");
-  // A program that ends without reading all of its input must not take the
-  // test down with a broken pipe.
-  signal(SIGPIPE, SIG_IGN);
   int input[2];
   int output[2];
   int error[2];
@@ -53,14 +21,25 @@ CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions
   // reach the program and its pipes end when it does.
   if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0 || pipe2(error, O_CLOEXEC) != 0)
     throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
+  const pid_t pid = launch(argv, [&] {
+    if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
     // Moved above 2 first: where the test itself runs without standard
     // streams, a pipe end may already be one of them.
-    startChild(argv, options, fcntl(input[0], F_DUPFD_CLOEXEC, 3), fcntl(output[1], F_DUPFD_CLOEXEC, 3),
-               fcntl(error[1], F_DUPFD_CLOEXEC, 3));
-  }
+    const int in = fcntl(input[0], F_DUPFD_CLOEXEC, 3);
+    int out = fcntl(output[1], F_DUPFD_CLOEXEC, 3);
+    const int err = fcntl(error[1], F_DUPFD_CLOEXEC, 3);
+    if (!options.outputFile.empty()) {
+      out = open(options.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+      if (out < 0) _exit(126);
+    }
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    if (options.stackLimit != RLIM_INFINITY) {
+      const rlimit limit{options.stackLimit, options.stackLimit};
+      setrlimit(RLIMIT_STACK, &limit);
+    }
+  });
   close(input[0]);
   close(output[1]);
   close(error[1]);

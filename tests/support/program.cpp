@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,24 +33,32 @@ std::vector<std::string> programCommand() {
   return words;
 }
 
-// Called in the child right after fork, from a process with one thread.
-[[noreturn]] void startProgram(const std::string& folder) {
-  if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
-  std::vector<std::string> words = programCommand();
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  _exit(127);
-}
-
 }  // namespace
+
+pid_t launch(const std::vector<std::string>& argv, const std::function<void()>& prepare) {
+  if (argv.empty()) throw std::invalid_argument("no program to run");
+  signal(SIGPIPE, SIG_IGN);
+  // Made before the fork: the child may not allocate.
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    prepare();
+    signal(SIGPIPE, SIG_DFL);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
 
 void writeAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
     if (wrote < 0 && errno == EINTR) continue;
+    // EPIPE among them, as SIGPIPE is ignored: the reader has gone.
     if (wrote <= 0) return;
     done += static_cast<std::size_t>(wrote);
   }
@@ -59,9 +68,7 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
   int input[2];
   int output[2];
   if (pipe(input) != 0 || pipe(output) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
+  const pid_t pid = launch(programCommand(), [&] {
     setsid();
     // Moved out of the way first: where the test itself was started with no
     // standard input, a pipe end may already be descriptor 0 or 1.
@@ -76,8 +83,8 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
       const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
-    startProgram(options.folder);
-  }
+    if (!options.folder.empty() && chdir(options.folder.c_str()) != 0) _exit(126);
+  });
   close(input[0]);
   close(output[1]);
   // Written from a thread of its own, so that a program that answers while
@@ -88,10 +95,11 @@ ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options
   });
   ProgramRun run;
   char buffer[65536];
-  for (;;) {
-    const ssize_t got = read(output[0], buffer, sizeof buffer);
+  for (std::size_t taken = 0; taken < options.outputLimit;) {
+    const ssize_t got = read(output[0], buffer, std::min(sizeof buffer, options.outputLimit - taken));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
+    taken += static_cast<std::size_t>(got);
     if (options.onOutput) {
       options.onOutput(std::string_view(buffer, static_cast<std::size_t>(got)));
     } else {
@@ -110,10 +118,12 @@ bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status
 
 namespace {
 
-// The parent of a job: a shell's part, kept to the least. It puts the
-// program into a process group of its own in the terminal's foreground,
-// tells the test the program's id, and ends as the program ends.
-[[noreturn]] void runAsJob(const std::string& folder, int report) {
+// Makes the calling child the parent of a job: a shell's part, kept to the
+// least. The program goes on in a child of it, in a process group of its
+// own in the terminal's foreground; this process tells the test the
+// program's id and ends as the program ends, so it returns only in the
+// program's process.
+void becomeJobParent(int report) {
   const pid_t job = fork();
   if (job < 0) _exit(125);
   if (job == 0) {
@@ -123,7 +133,7 @@ namespace {
     signal(SIGTTOU, SIG_IGN);
     tcsetpgrp(STDIN_FILENO, getpid());
     signal(SIGTTOU, SIG_DFL);
-    startProgram(folder);
+    return;
   }
   setpgid(job, job);
   signal(SIGTTOU, SIG_IGN);
@@ -145,7 +155,6 @@ namespace {
 }  // namespace
 
 TerminalSession::TerminalSession(const std::string& folder, const TerminalOptions& options) {
-  signal(SIGPIPE, SIG_IGN);
   // The program's terminal starts with the settings of a fresh one, taken
   // here so that they can be compared with what it leaves behind.
   int freshMaster = -1;
@@ -155,15 +164,20 @@ TerminalSession::TerminalSession(const std::string& folder, const TerminalOption
   tcgetattr(freshSlave, &initial_);
   close(freshSlave);
   close(freshMaster);
+  // Kept open by the test to read the settings, also after the end.
+  if (openpty(&master_, &slave_, nullptr, &initial_, nullptr) != 0)
+    throw std::runtime_error("openpty failed");
   int report[2] = {-1, -1};
   if (options.asJob && pipe2(report, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  pid_ = forkpty(&master_, nullptr, &initial_, nullptr);
-  if (pid_ < 0) throw std::runtime_error("forkpty failed");
-  if (pid_ == 0) {
+  pid_ = launch(programCommand(), [&] {
+    // Only the terminal's slave side goes to the program, as its
+    // controlling terminal and its standard streams.
+    close(master_);
+    if (login_tty(slave_) != 0) _exit(126);
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
     if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
-    if (options.asJob) runAsJob(folder, report[1]);
-    startProgram(folder);
-  }
+    if (options.asJob) becomeJobParent(report[1]);
+  });
   program_ = pid_;
   if (options.asJob) {
     close(report[1]);
@@ -173,8 +187,6 @@ TerminalSession::TerminalSession(const std::string& folder, const TerminalOption
     if (got != static_cast<ssize_t>(sizeof job)) throw std::runtime_error("the job did not start");
     program_ = job;
   }
-  slave_ = open(ptsname(master_), O_RDWR | O_NOCTTY);
-  if (slave_ < 0) throw std::runtime_error("cannot open the terminal's slave side");
 }
 
 TerminalSession::~TerminalSession() {

@@ -4,9 +4,21 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// Starts `argv[0]` (looked up in PATH when it holds no slash) in a child
+// process; every program a test runs is started here. From the first call on
+// the test ignores SIGPIPE, so that writing to a program that has quit gives
+// EPIPE, which `writeAll` takes as the reader having gone, instead of ending
+// the test; the program gets the default action back. `prepare` runs in the
+// child before the program replaces it, so it may make only
+// async-signal-safe calls. A program that cannot be started ends with status
+// 127. Answers the child's id.
+pid_t launch(const std::vector<std::string>& argv, const std::function<void()>& prepare);
 
 // Runs of the real treebench program.
 
@@ -22,6 +34,9 @@ struct RunOptions {
   // Takes the output as it arrives instead of `ProgramRun::output`, for runs
   // too long to keep whole.
   std::function<void(std::string_view)> onOutput;
+  // Closes the program's output once this much has arrived, as `head -c`
+  // does.
+  std::size_t outputLimit = SIZE_MAX;
 };
 
 // Starts the program in a new session, so that it has no controlling
