@@ -13,9 +13,10 @@ bool Learner::save(const char* fileName) const {
 
 bool Learner::load(const char* fileName) {
   if (fileName == nullptr) return false;
-  std::ifstream in(fileName);
-  if (!in.is_open()) return false;
   try {
+    // Inside the guard: the stream's buffer can run out of memory too.
+    std::ifstream in(fileName);
+    if (!in.is_open()) return false;
     TreeFile::read(root, in);
   } catch (...) {
     return false;
