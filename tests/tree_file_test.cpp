@@ -214,6 +214,10 @@ TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {
   EXPECT_EQ(overlong.line, 1U);
   EXPECT_NE(overlong.reason.find("511"), std::string::npos) << overlong.reason;
   EXPECT_EQ(refusal("# a comment\n>" + std::string(600, 'x') + "\n# another\n^Class: 1\n^Class: 0").line, 2U);
+  // An overlong line that starts with a NUL byte is itself the fault, and
+  // so is the endless first line of /dev/zero.
+  EXPECT_EQ(refusal(">\n" + std::string(600, '\0') + "\n^Class: 0").line, 2U);
+  EXPECT_EQ(refusal(std::string(600, '\0')).line, 1U);
 }
 
 TEST(TreeFileRead, LoadsTenThousandLevelsAndRefusesDeeper) {

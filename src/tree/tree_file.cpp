@@ -75,14 +75,19 @@ constexpr std::size_t lineBufferSize = 512;
 // that the indentation of a deep tree's lines never counts towards the limit
 // and whatever the writer writes reads back. A read that fails leaves an
 // empty line; once a line was too long every later read fails, as the
-// stream's line read does.
-void readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lineNumber) {
+// stream's line read does. Answers the number of the line that was too long
+// when this call read it, else 0.
+std::size_t readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lineNumber) {
+  std::size_t overlong = 0;
   do {
     std::memset(buffer, 0, sizeof buffer);
     ++lineNumber;
+    const bool failedBefore = in.fail();
     while (in.peek() == '\t') in.get();
     in.getline(buffer, lineBufferSize);
+    if (!failedBefore && in.fail() && !in.eof() && !in.bad()) overlong = lineNumber;
   } while (std::strchr(buffer, '#') != nullptr);
+  return overlong;
 }
 
 std::string describeMarker(char marker) {
@@ -171,7 +176,7 @@ void TreeFile::write(const TreeNode* root, std::ostream& out) {
 bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber) {
   slot = std::make_unique<TreeNode>();
   char buffer[lineBufferSize];
-  readLine(in, buffer, lineNumber);
+  const std::size_t overlong = readLine(in, buffer, lineNumber);
   const char* text = buffer;
   const char marker = *text;
   if (marker == '>') {
@@ -187,9 +192,11 @@ bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::
   }
   // After a line too long for the buffer the stream fails short of the end
   // of the file and every later read comes back empty: the fault is that
-  // line, not the sound one after it.
+  // line, not the sound one after it. Unless this read met it, it was the
+  // line before, which an earlier read took as a node.
   if (marker == '\0' && in.fail() && !in.eof() && !in.bad())
-    throw TreeFileError{lineNumber - 1, "the line holds more than 511 characters after its indentation"};
+    throw TreeFileError{overlong != 0 ? overlong : lineNumber - 1,
+                        "the line holds more than 511 characters after its indentation"};
   throw TreeFileError{lineNumber, describeMarker(marker)};
 }
 
