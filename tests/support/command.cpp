@@ -28,9 +28,15 @@ namespace {
   dup2(input, STDIN_FILENO);
   dup2(output, STDOUT_FILENO);
   dup2(error, STDERR_FILENO);
+  if (options.closedOutput) close(STDOUT_FILENO);
+  setsid();
   if (options.stackLimit != RLIM_INFINITY) {
     const rlimit limit{options.stackLimit, options.stackLimit};
     setrlimit(RLIMIT_STACK, &limit);
+  }
+  if (options.memoryLimit != RLIM_INFINITY) {
+    const rlimit limit{options.memoryLimit, options.memoryLimit};
+    setrlimit(RLIMIT_AS, &limit);
   }
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
