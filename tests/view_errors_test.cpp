@@ -164,6 +164,9 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
       {{"--table=", "a.txt"}, "invalid table width ''"},
       {{"--dot=yes", "a.txt"}, "option '--dot' doesn't allow an argument"},
       {{"--dot", "--table", "2", "a.txt"}, "--dot and --table cannot be used together"},
+      {{"--dot", "a.txt", "--ascii"}, "--ascii and --dot cannot be used together"},
+      {{"--table=2", "--ascii", "a.txt"}, "--ascii and --table cannot be used together"},
+      {{"--table=2", "--table", "3", "a.txt"}, "--table=2 and --table=3 cannot be used together"},
       {{"--colour", "--help"}, "unrecognized option '--colour'"},
   };
   for (const auto& usage : usages) {

@@ -119,6 +119,10 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
       }
     }
   }
+  // Each of these chooses what is printed; --ascii only changes the drawing.
+  const bool ascii = parsed.options.ascii;
+  if (ascii && dot) return usageError("--ascii and --dot cannot be used together");
+  if (ascii && table) return usageError("--ascii and --table cannot be used together");
   if (dot && table) return usageError("--dot and --table cannot be used together");
   if (files.empty()) return usageError("missing file operand");
   if (files.size() > 1) return usageError("extra operand '" + files[1] + "'");

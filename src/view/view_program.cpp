@@ -38,6 +38,8 @@ constexpr const char* helpText =
     "      --help       display this help and exit\n"
     "      --version    output version information and exit\n"
     "\n"
+    "--ascii goes with the drawing only; --dot and --table exclude each other.\n"
+    "\n"
     "The tree is drawn one line per node; a test such as 'x1 = 1' or 'x2 > 0.5'\n"
     "names the values x1, x2, ... from the first, and its 'yes' branch is taken\n"
     "when the test holds.\n"
