@@ -67,17 +67,17 @@ std::vector<std::pair<std::uint8_t, Values>> contents(const Learner& learner) {
   return all;
 }
 
-// Every input of three 0/1 values many times over, under exactly one of
-// three; with `negativeZero`, one zero of the first value is negative, which
-// equals zero but keeps the set from being folded into its distinct inputs:
-// the two kinds of training set the induction handles differently.
-Training repeatedInputs(bool negativeZero = false) {
+// Every input of three 0/1 values many times over, under `fitness`; with
+// `negativeZero`, one zero of the first value is negative, which equals zero
+// but keeps the set from being folded into its distinct inputs: the two
+// kinds of training set the induction handles differently.
+Training repeatedInputs(FitnessFunction fitness = '%', bool negativeZero = false) {
   Training training;
   for (int round = 0; round < 5; ++round) {
     for (unsigned bits = 0; bits < 8; ++bits) {
       const Values values{static_cast<float>(bits & 1U), static_cast<float>((bits >> 1) & 1U),
                           static_cast<float>((bits >> 2) & 1U)};
-      training.emplace_back(values, classOf('%', values));
+      training.emplace_back(values, classOf(fitness, values));
     }
   }
   if (negativeZero) training.front().first[0] = -0.0F;
@@ -119,27 +119,41 @@ TEST(OutOfMemory, FreeingATreeAllocatesNothing) {
   EXPECT_FALSE(stopFailing());
 }
 
+// Runs `attempt` with allocations failing from the nth on, for n = 1, 2, ...
+// until an attempt needs no more than n - 1; `attempt` answers whether one
+// failed. Answers that last n.
+template <typename Attempt>
+std::size_t forEveryFailure(Attempt attempt) {
+  std::size_t n = 1;
+  for (;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n) + " failed");
+    if (!attempt(n) || ::testing::Test::HasFailure()) break;
+  }
+  return n;
+}
+
+// A learner holding a learnt tree, and then the examples of `training`.
+void holdTreeAndExamples(Learner& learner, const Training& training) {
+  fill(learner, repeatedInputs());
+  learner.learn();
+  fill(learner, training);
+}
+
 TEST(OutOfMemory, ALearnThatRunsOutLeavesNoTreeAndKeepsTheExamples) {
-  for (const Training& training : {repeatedInputs(), repeatedInputs(true)}) {
+  for (const Training& training : {repeatedInputs(), repeatedInputs('%', true)}) {
     Learner reference;
     fill(reference, training);
     reference.learn();
     ASSERT_TRUE(reference.examples.empty() && reference.root && !reference.root->isLeaf());
     const std::string expected = describe(reference.root.get());
 
-    std::size_t n = 1;
-    for (;; ++n) {
-      SCOPED_TRACE("allocation " + std::to_string(n) + " failed");
+    const std::size_t last = forEveryFailure([&](std::size_t n) {
       Learner learner;
-      // An old tree for the learn to free first.
-      fill(learner, repeatedInputs());
-      learner.learn();
-      fill(learner, training);
+      holdTreeAndExamples(learner, training);
       const auto before = contents(learner);
-
       if (!runningOutAt(n, [&] { learner.learn(); })) {
         EXPECT_EQ(describe(learner.root.get()), expected);
-        break;
+        return false;
       }
       EXPECT_EQ(learner.root, nullptr);
       EXPECT_EQ(contents(learner), before);
@@ -147,16 +161,17 @@ TEST(OutOfMemory, ALearnThatRunsOutLeavesNoTreeAndKeepsTheExamples) {
       learner.learn();
       EXPECT_EQ(describe(learner.root.get()), expected);
       EXPECT_TRUE(learner.examples.empty());
-      if (HasFailure()) break;
-    }
-    EXPECT_GT(n, 2U);
+      return true;
+    });
+    EXPECT_GT(last, 2U);
   }
 }
 
 TEST(OutOfMemory, ALoadThatRunsOutKeepsTheTree) {
   const TempDir dir;
   Learner saver;
-  fill(saver, repeatedInputs());
+  // Another concept, so that the tree loaded differs from the one held.
+  fill(saver, repeatedInputs('#'));
   saver.learn();
   const std::string file = dir.file("tree.txt");
   ASSERT_TRUE(saver.save(file.c_str()));
@@ -164,28 +179,24 @@ TEST(OutOfMemory, ALoadThatRunsOutKeepsTheTree) {
   ASSERT_TRUE(reader.load(file.c_str()));
   const std::string saved = describe(reader.root.get());
 
-  std::size_t n = 1;
-  for (;; ++n) {
-    SCOPED_TRACE("allocation " + std::to_string(n) + " failed");
+  const std::size_t last = forEveryFailure([&](std::size_t n) {
     Learner learner;
-    fill(learner, repeatedInputs());
-    learner.learn();
+    holdTreeAndExamples(learner, repeatedInputs());
     const std::string old = describe(learner.root.get());
-    fill(learner, repeatedInputs());
+    EXPECT_NE(old, saved);
     const std::size_t examples = learner.examples.size();
-
     bool loaded = false;
     if (!runningOutAt(n, [&] { loaded = learner.load(file.c_str()); })) {
       EXPECT_TRUE(loaded);
       EXPECT_EQ(describe(learner.root.get()), saved);
-      break;
+      return false;
     }
     EXPECT_FALSE(loaded);
     EXPECT_EQ(describe(learner.root.get()), old);
     EXPECT_EQ(learner.examples.size(), examples);
     EXPECT_TRUE(learner.load(file.c_str()));
     EXPECT_EQ(describe(learner.root.get()), saved);
-    if (HasFailure()) break;
-  }
-  EXPECT_GT(n, 2U);
+    return true;
+  });
+  EXPECT_GT(last, 2U);
 }
