@@ -44,8 +44,12 @@ struct Scanner {
 
   Scanner(const char* text, std::string* told) : at(text), warning(told) {}
 
-  void note(const std::string& reason) const {
-    if (warning != nullptr && warning->empty()) *warning = reason;
+  // Whether a leniency is to be told and none has been yet. Messages are
+  // built only then: the workbench's load asks for none.
+  bool telling() const { return warning != nullptr && warning->empty(); }
+
+  void note(std::string_view reason) const {
+    if (telling()) warning->assign(reason);
   }
 
   void blanks() {
@@ -96,7 +100,7 @@ struct Scanner {
       return;
     }
     number = std::string_view(at, static_cast<std::size_t>(end - at));
-    if (errno == ERANGE && std::isinf(value))
+    if (telling() && errno == ERANGE && std::isinf(value))
       note("Case Value " + std::string(number) + " is beyond the range of a float; read as " +
            (value < 0 ? "-inf" : "inf"));
     at = end;
@@ -104,13 +108,13 @@ struct Scanner {
   }
 
   // After the last value: what the line still holds is never read.
-  void end(const std::string& mismatch) {
+  void end(std::string_view mismatch) {
     if (!ok) {
       note(mismatch);
       return;
     }
     blanks();
-    if (*at != '\0') note("text after the last value is not read: " + quoted(at));
+    if (*at != '\0' && telling()) note("text after the last value is not read: " + quoted(at));
   }
 };
 
@@ -158,7 +162,7 @@ NodeLine scanNodeLine(const char* text, std::string* warning) {
   scan.integer(index);
   if (scan.ok) {
     line.caseIndex = static_cast<std::uint32_t>(index);
-    if (index < 0 || index > 0xFFFFFFFFLL)
+    if (scan.telling() && (index < 0 || index > 0xFFFFFFFFLL))
       scan.note("Case Index " + std::string(scan.number) + " is beyond 0 to 4294967295; read as " +
                 std::to_string(line.caseIndex));
   }
@@ -178,7 +182,7 @@ std::uint8_t scanLeafLine(const char* text, std::string* warning) {
   long long number = 0;
   scan.integer(number);
   const auto leafClass = static_cast<std::uint8_t>(number);
-  if (scan.ok && number != 0 && number != 1)
+  if (scan.telling() && scan.ok && number != 0 && number != 1)
     scan.note("Class " + std::string(scan.number) + " is neither 0 nor 1; read as " +
               std::to_string(leafClass));
   scan.end("the leaf line does not match \"^Class: N\"; it is read as class 0");
