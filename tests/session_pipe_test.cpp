@@ -1,12 +1,17 @@
 // The real program driven through pipes, in a session with no terminal.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <sstream>
 
 #include "examples/example_generator.h"
+#include "support/command.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
@@ -144,10 +149,60 @@ TEST(PipeSession, ASaveThatCannotBeWrittenFailsAndDamagesNothing) {
   EXPECT_FALSE(fileExists(dir.file("no")));
 }
 
-TEST(PipeSession, SavingToStandardOutputPrintsTheTree) {
-  const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs/dev/stdout\nq");
+TEST(PipeSession, SavingToStandardOutputPrintsTheTreeAndToStandardInputFails) {
+  const ProgramRun run = runWithoutTerminal("c&" + manyExamples + "lfs/dev/stdout\nfs/dev/stdin\nq");
   EXPECT_NE(run.output.find("Save as: >Pred: =  Case Index: "), std::string::npos);
-  EXPECT_NE(run.output.find("^Class: 0Tree saved."), std::string::npos);
+  EXPECT_NE(run.output.find("^Class: 0\nTree saved."), std::string::npos);
+  EXPECT_EQ(occurrences(run.output, "Save as: Failed to save."), 1U);
+}
+
+TEST(PipeSession, AnotherUsersSaveWritesInPlaceWhatItCannotReplace) {
+  const passwd* nobody = getpwnam("nobody");
+  if (geteuid() != 0 || nobody == nullptr || !onPath("setpriv") || !onPath("setsid"))
+    GTEST_SKIP() << "needs root, the user nobody, setpriv and setsid to save as another user";
+  const TempDir dir;
+  chmod(dir.path().c_str(), 0755);
+  // Theirs in a folder they may not write: no temporary file can be made.
+  mkdir(dir.file("locked").c_str(), 0755);
+  const std::string theirs = dir.file("locked/theirs.txt");
+  writeFile(theirs, "old");
+  ASSERT_EQ(chown(theirs.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  // Root's, writable by all, in a folder all may write: a replacement would
+  // be theirs.
+  mkdir(dir.file("open").c_str(), 0777);
+  chmod(dir.file("open").c_str(), 0777);
+  const std::string roots = dir.file("open/roots.txt");
+  writeFile(roots, "old");
+  chmod(roots.c_str(), 0666);
+  struct stat before[2]{};
+  stat(theirs.c_str(), &before[0]);
+  stat(roots.c_str(), &before[1]);
+
+  CommandOptions options;
+  options.input = "c&" + manyExamples + "lfs" + theirs + "\nfs" + roots + "\nq";
+  const CommandRun run =
+      runCommand({"setsid", "-w", "setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+                  "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups", TREEBENCH_PROGRAM},
+                 options);
+  if (run.out.find("or any other key to create 1 example.") == std::string::npos)
+    GTEST_SKIP() << "the program cannot be run as nobody here: " << run.err;
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  EXPECT_EQ(occurrences(run.out, "Save as: Tree saved."), 2U);
+  for (int i = 0; i < 2; ++i) {
+    const std::string& file = i == 0 ? theirs : roots;
+    SCOPED_TRACE(file);
+    struct stat after {};
+    stat(file.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before[i].st_ino);
+    EXPECT_EQ(after.st_uid, before[i].st_uid);
+    EXPECT_EQ(after.st_gid, before[i].st_gid);
+    std::istringstream saved(readFile(file));
+    std::unique_ptr<TreeNode> tree;
+    EXPECT_NO_THROW(TreeFile::read(tree, saved));
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("open")),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 TEST(PipeSession, AFailedLoadKeepsTheLearntTree) {

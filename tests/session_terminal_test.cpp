@@ -95,3 +95,18 @@ TEST_F(TerminalTest, TerminateAndHangUpRestoreTheTerminal) {
     EXPECT_TRUE(sameMode(other.settings(), other.initialSettings())) << signal;
   }
 }
+
+TEST_F(TerminalTest, SavingToTheTerminalShowsTheTreeOnLinesOfItsOwn) {
+  writeFile(dir.file("and.txt"), andFile);
+  session.send("fl");
+  ASSERT_TRUE(session.waitFor("Load from: "));
+  session.send("and.txt\n");
+  ASSERT_TRUE(session.waitFor("Tree loaded."));
+  // Standard input here is the terminal too: the screen, not the keys.
+  for (const char* name : {"/dev/stdout\n", "/dev/stdin\n"}) {
+    session.send("fs");
+    ASSERT_TRUE(session.waitFor("Save as: "));
+    session.send(name);
+    ASSERT_TRUE(session.waitFor("\t^Class: 0\r\nTree saved.")) << name << session.output();
+  }
+}

@@ -1,6 +1,11 @@
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <istream>
 
 #include "learner/learner.h"
+#include "tree/descriptor_io.h"
 #include "tree/save_target.h"
 #include "tree/tree_file.h"
 
@@ -13,13 +18,22 @@ bool Learner::save(const char* fileName) const {
 
 bool Learner::load(const char* fileName) {
   if (fileName == nullptr) return false;
-  try {
-    // Inside the guard: the stream's buffer can run out of memory too.
-    std::ifstream in(fileName);
-    if (!in.is_open()) return false;
-    TreeFile::read(root, in);
-  } catch (...) {
-    return false;
+  // Opened without waiting: a FIFO that nobody writes to reads as empty.
+  const int fd = openWithoutWaiting(fileName, O_RDONLY);
+  if (fd < 0) return false;
+  bool loaded = false;
+  struct stat file {};
+  // Its own standard output would never end while it waits on it; a
+  // terminal there is the keyboard.
+  if (fstat(fd, &file) == 0 && (!isOpenAs(STDOUT_FILENO, file) || S_ISCHR(file.st_mode))) {
+    DescriptorReader buffer(fd);
+    std::istream in(&buffer);
+    try {
+      TreeFile::read(root, in);
+      loaded = true;
+    } catch (...) {
+    }
   }
-  return true;
+  close(fd);
+  return loaded;
 }

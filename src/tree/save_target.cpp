@@ -1,6 +1,7 @@
 #include "tree/save_target.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,56 +9,84 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
+
+#include "tree/descriptor_io.h"
+#include "tree/save_signals.h"
 
 namespace {
 
 using Body = std::function<void(std::ostream&)>;
 
-// Flushes and closes a stream, answering whether everything written to it
-// reached the file; a full disk shows here rather than at the write.
-bool finish(std::ofstream& out) {
-  out.flush();
-  const bool flushed = out.good();
-  out.close();
-  return flushed && !out.fail();
-}
-
-bool writeStream(std::ofstream& out, const Body& writeBody) {
-  if (!out.is_open()) return false;
+bool runBody(const Body& writeBody, std::ostream& out) {
   try {
     writeBody(out);
   } catch (...) {
-    out.close();
     return false;
   }
-  return finish(out);
+  return true;
 }
 
-bool writeDirectly(const char* name, const Body& writeBody) {
-  std::ofstream out(name, std::ios::out | std::ios::trunc);
-  return writeStream(out, writeBody);
+bool writeBodyTo(int fd, const Body& writeBody) {
+  DescriptorWriter buffer(fd);
+  std::ostream out(&buffer);
+  return runBody(writeBody, out) && out.flush() && !buffer.failed();
 }
 
+// The whole text, made before anything is touched.
+bool buildText(const Body& writeBody, std::string& text) {
+  std::ostringstream out;
+  if (!runBody(writeBody, out)) return false;
+  text = std::move(out).str();
+  return true;
+}
+
+// Through the stream itself, so that the tree stands in order with what was
+// printed before it; the line end keeps it off the message printed after.
 bool printToStandardOutput(const Body& writeBody) {
-  std::ostringstream text;
-  try {
-    writeBody(text);
-  } catch (...) {
-    return false;
-  }
-  const std::string bytes = text.str();
+  std::string text;
+  if (!buildText(writeBody, text)) return false;
+  text += '\n';
   std::fflush(stdout);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
   return std::fflush(stdout) == 0 && written;
 }
 
-bool isStandardOutput(const struct stat& file) {
-  struct stat out {};
-  return fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+bool writeDirectly(const char* name, const struct stat& file, const Body& writeBody) {
+  const int fd = openWithoutWaiting(name, O_WRONLY);
+  if (fd < 0) return false;
+  bool stored = false;
+  if (isOpenAs(fd, file)) {
+    const BrokenPipeAsError brokenPipe;
+    stored = writeBodyTo(fd, writeBody);
+  }
+  return close(fd) == 0 && stored;
+}
+
+bool beyondSizeLimit(std::size_t size) {
+  rlimit limit{};
+  return getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur;
+}
+
+// Overwrites the file itself, keeping its inode, links and owner. Every step
+// that can fail for want of space or of the right to grow the file comes
+// before the first byte of the old text is overwritten.
+bool writeInPlace(const char* path, const struct stat& file, const Body& writeBody) {
+  std::string text;
+  if (!buildText(writeBody, text) || text.empty() || beyondSizeLimit(text.size())) return false;
+  const int fd = openWithoutWaiting(path, O_WRONLY);
+  if (fd < 0) return false;
+  bool stored = false;
+  if (isOpenAs(fd, file)) {
+    const TerminatingSignalsHeld held;
+    const auto size = static_cast<off_t>(text.size());
+    stored = posix_fallocate(fd, 0, size) == 0 && writeFully(fd, text.data(), text.size()) &&
+             ftruncate(fd, size) == 0 && fsync(fd) == 0;
+  }
+  return close(fd) == 0 && stored;
 }
 
 std::string folderOf(const std::string& path) {
@@ -93,29 +122,31 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
-bool syncFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  return close(fd) == 0 && synced;
-}
+enum class Outcome { stored, failed, notReplaceable };
 
-bool writeThroughTemporary(const std::string& target, mode_t mode, const Body& writeBody) {
+// Writes a temporary file beside the target, through the descriptor that
+// created it, and renames it over the target once it is whole on disk.
+// `old` is the file it replaces, or null for a new one.
+Outcome writeThroughTemporary(const std::string& target, const struct stat* old, mode_t mode,
+                              const Body& writeBody) {
   // Hidden, beside the target so that the rename stays within one file
   // system; the name is cut so that a long target name still leaves room.
   std::string temporary = folderOf(target) + "/." + baseOf(target).substr(0, 100) + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const bool prepared = fchmod(fd, mode) == 0;
-  close(fd);
-  bool stored = false;
-  if (prepared) {
-    std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-    stored = writeStream(out, writeBody) && syncFile(temporary) &&
-             std::rename(temporary.c_str(), target.c_str()) == 0;
+  TemporaryFileGuard guard;
+  const int fd = guard.create(temporary);
+  if (fd < 0) return Outcome::notReplaceable;
+  // Another user's file would change hands; it is written in place instead.
+  // The process's own file may lose a group it cannot give.
+  if (old != nullptr && fchown(fd, old->st_uid, old->st_gid) != 0 && old->st_uid != geteuid()) {
+    close(fd);
+    unlink(temporary.c_str());
+    return Outcome::notReplaceable;
   }
-  if (!stored) unlink(temporary.c_str());
-  return stored;
+  const bool written = fchmod(fd, mode) == 0 && writeBodyTo(fd, writeBody) && fsync(fd) == 0;
+  if (close(fd) == 0 && written && std::rename(temporary.c_str(), target.c_str()) == 0)
+    return Outcome::stored;
+  unlink(temporary.c_str());
+  return Outcome::failed;
 }
 
 }  // namespace
@@ -126,14 +157,24 @@ bool replaceFile(const char* name, const Body& writeBody) {
   if (stat(name, &file) != 0) {
     if (errno != ENOENT) return false;
     const std::string target = followDanglingLinks(name);
-    return !target.empty() && writeThroughTemporary(target, newFileMode(), writeBody);
+    return !target.empty() &&
+           writeThroughTemporary(target, nullptr, newFileMode(), writeBody) == Outcome::stored;
   }
-  if (!S_ISREG(file.st_mode)) return writeDirectly(name, writeBody);
-  if (isStandardOutput(file)) return printToStandardOutput(writeBody);
+  // Written into its own standard input the tree would come back as keys, or
+  // block on a full pipe; a terminal there is only the screen.
+  if (isOpenAs(STDIN_FILENO, file) && !S_ISCHR(file.st_mode)) return false;
+  // Replacing its own standard output would lose what was printed before.
+  if (isOpenAs(STDOUT_FILENO, file)) return printToStandardOutput(writeBody);
+  if (!S_ISREG(file.st_mode)) return writeDirectly(name, file, writeBody);
   // The file would be replaced, not opened, so ask for the permission that
   // opening it for writing would need.
   if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) != 0) return false;
   const std::unique_ptr<char, decltype(&std::free)> real(realpath(name, nullptr), &std::free);
   if (!real) return false;
-  return writeThroughTemporary(real.get(), file.st_mode & 07777, writeBody);
+  // A replacement would leave the file's other names with the old text.
+  if (file.st_nlink <= 1) {
+    const Outcome outcome = writeThroughTemporary(real.get(), &file, file.st_mode & 07777, writeBody);
+    if (outcome != Outcome::notReplaceable) return outcome == Outcome::stored;
+  }
+  return writeInPlace(real.get(), file, writeBody);
 }
