@@ -178,7 +178,7 @@ TEST(BenchProgram, PrintsHelpAndVersionToStandardOutput) {
   EXPECT_NE(version.out.find_first_of("0123456789", 28), std::string::npos) << version.out;
 }
 
-TEST(BenchProgram, FailsWithStatusOneWhereTheLearnMemoryOrOutputFails) {
+TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
   TempDir dir;
   // The threshold of the second split is the largest value of its set, so
   // the growth stops with its message.
@@ -206,7 +206,9 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnMemoryOrOutputFails) {
       EXPECT_EQ(run.err, "treebench-bench: write error: No space left on device\n") << args[0];
     }
   }
+}
 
+TEST(BenchProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than the memory limit leaves";
 #else
