@@ -173,7 +173,7 @@ TEST(TreeFileRead, LetsBlanksMatchAnyRunOfWhiteSpace) {
   EXPECT_EQ(readBack(">Pred:   <  \t Case   Index:   2 Case Value:   -3e2\n^Class:   1\n^Class: 0"),
             "(< 2 -300 0 (0 0 0 1) (0 0 0 0))");
   // White space after the last value is no text, and every predicate but
-  // "=" is a greater-than test by design.
+  // "=" is a greater-than test, so that none of them is a typo.
   EXPECT_EQ(warningsOf(">Pred:=CaseIndex:1CaseValue:0.5 \t\n^Class:1\r\n^Class:\t0 "), none);
   EXPECT_EQ(warningsOf(">Pred: >  Case Index: 0  Case Value: 1\n^Class: 1\n^Class: 0"), none);
 }
