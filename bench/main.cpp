@@ -17,6 +17,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <iostream>
+#include <limits>
+#include <new>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,42 +42,93 @@ struct Options {
   std::string write;
 };
 
-[[noreturn]] void usage(const char* why) {
-  std::fprintf(stderr,
-               "treebench-bench: %s\n"
-               "usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
-               "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
-               "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
-               "CODE is one of | ^ & # %% *\n",
-               why);
+// The concept codes are characters the shell reads for itself, so every
+// example of them is quoted.
+constexpr const char* usageText =
+    "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+    "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
+    "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
+    "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n";
+
+constexpr const char* helpText =
+    "\n"
+    "Time the workbench's learn on a large training set: the rows of FILE.csv\n"
+    "(the attribute values, then the class 0 or 1, all numbers, no header), or N\n"
+    "examples drawn as the workbench draws them for the concept CODE:\n"
+    "  '|' or, '^' xor, '&' and, '#' triple or, '%' exactly one of three, '*' triple and.\n"
+    "\n"
+    "      --seed S      seed the example generator with S, 0 to 4294967295 (default 1)\n"
+    "      --repeat R    learn R times, 1 to 1000 (default 3), and report the best\n"
+    "      --save TREE   save the tree as the workbench saves it\n"
+    "      --write FILE  write the examples as CSV and learn nothing\n"
+    "      --help        display this help and exit\n"
+    "      --version     output version information and exit\n"
+    "\n"
+    "Prints one line:\n"
+    "  examples=N attributes=K load_s=... learn_s=BEST nodes=M depth=D peak_rss_mb=...\n"
+    "\n"
+    "Exit status:\n"
+    " 0  if OK,\n"
+    " 1  if the data cannot be read, the learn fails, memory runs out or output failed,\n"
+    " 2  if the command line is wrong.\n";
+
+constexpr const char* versionText = "treebench-bench (treebench) " TREEBENCH_VERSION "\n";
+
+[[noreturn]] void usage(const std::string& why) {
+  std::fprintf(stderr, "treebench-bench: %s\n%s", why.c_str(), usageText);
   std::exit(2);
 }
 
-unsigned long long number(const char* text, const char* what) {
+// Output that did not reach standard output must not pass for success. The
+// cause is named when the failed write left one in errno, which the callers
+// clear before they write.
+int finish(int status) {
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
+  const int cause = errno;
+  std::fprintf(stderr, "treebench-bench: write error%s%s\n", cause != 0 ? ": " : "",
+               cause != 0 ? std::strerror(cause) : "");
+  return 1;
+}
+
+unsigned long long number(const char* text, const char* what, unsigned long long least,
+                          unsigned long long most) {
   char* end = nullptr;
   errno = 0;
   const unsigned long long value = std::strtoull(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || errno != 0 || *text == '-')
-    usage((std::string("bad ") + what).c_str());
+  if (*text == '\0' || *end != '\0' || errno != 0 || *text == '-' || value < least || value > most)
+    usage("bad " + std::string(what) + " '" + text + "': give a number from " + std::to_string(least) +
+          " to " + std::to_string(most));
   return value;
 }
 
-Options parse(int argc, char** argv) {
-  Options options;
+// The most examples of `width` values that the data set and the learner can
+// index; more could never be held, however much memory there is.
+std::size_t countLimit(std::size_t width) {
+  return std::min({std::vector<float>().max_size() / std::max<std::size_t>(width, 1),
+                   std::vector<std::uint8_t>().max_size(), ExampleSet().max_size()});
+}
+
+// The request of the command line. The first of --help, --version or a
+// wrong argument decides.
+enum class Request { measure, help, version };
+
+Request parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasNext = i + 1 < argc;
+    if (arg == "--help") return Request::help;
+    if (arg == "--version") return Request::version;
     if (arg == "--generate" && i + 2 < argc) {
-      if (std::strlen(argv[i + 1]) != 1 || !isFitnessFunction(argv[i + 1][0])) usage("unknown fitness code");
-      options.fitness = argv[i + 1][0];
-      options.count = number(argv[i + 2], "example count");
+      const std::string code = argv[i + 1];
+      if (code.size() != 1 || !isFitnessFunction(code[0])) usage("unknown concept code '" + code + "'");
+      options.fitness = code[0];
+      options.count = number(argv[i + 2], "example count", 0, countLimit(valueCount(options.fitness)));
       i += 2;
     } else if (arg == "--seed" && hasNext) {
-      options.seed = static_cast<unsigned>(number(argv[++i], "seed"));
+      options.seed =
+          static_cast<unsigned>(number(argv[++i], "seed", 0, std::numeric_limits<std::uint32_t>::max()));
     } else if (arg == "--repeat" && hasNext) {
-      const unsigned long long repeat = number(argv[++i], "repeat count");
-      if (repeat < 1 || repeat > 1000) usage("repeat count must be 1 to 1000");
-      options.repeat = static_cast<int>(repeat);
+      options.repeat = static_cast<int>(number(argv[++i], "repeat count", 1, 1000));
     } else if (arg == "--write" && hasNext) {
       options.write = argv[++i];
     } else if (arg == "--save" && hasNext) {
@@ -80,11 +136,11 @@ Options parse(int argc, char** argv) {
     } else if (!arg.empty() && arg[0] != '-' && options.csv.empty()) {
       options.csv = arg;
     } else {
-      usage(("unexpected argument " + arg).c_str());
+      usage("unexpected argument " + arg);
     }
   }
   if (options.csv.empty() == (options.fitness == 0)) usage("give either a CSV file or --generate");
-  return options;
+  return Request::measure;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -142,11 +198,23 @@ double peakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // Linux reports KiB
 }
 
-}  // namespace
+// Learns once. A learn that fails keeps its examples, and also handles the
+// failure itself: it prints the growth failure's message, keeping the
+// partial tree, and after any other failure, which is memory running out,
+// it keeps no tree. Answers why it failed, or nothing.
+std::string learnOnce(Learner& learner) {
+  std::ostringstream printed;
+  std::streambuf* const console = std::cout.rdbuf(printed.rdbuf());
+  learner.learn();
+  std::cout.rdbuf(console);
+  if (learner.examples.empty()) return {};
+  if (!learner.root) return "out of memory";
+  std::string message = printed.str();
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  return message.empty() ? "the learn failed" : message;
+}
 
-int main(int argc, char** argv) {
-  const Options options = parse(argc, argv);
-
+int measure(const Options& options) {
   Dataset data;
   const auto loadStart = std::chrono::steady_clock::now();
   if (!options.csv.empty()) {
@@ -161,6 +229,9 @@ int main(int argc, char** argv) {
       std::fclose(file);
       std::fprintf(stderr, "%s:%zu: %s\n", options.csv.c_str(), error.line, error.reason.c_str());
       return 1;
+    } catch (...) {
+      std::fclose(file);
+      throw;
     }
     std::fclose(file);
   } else {
@@ -174,8 +245,12 @@ int main(int argc, char** argv) {
   for (int run = 0; run < options.repeat; ++run) {
     fill(learner, data);
     const auto start = std::chrono::steady_clock::now();
-    learner.learn();
+    const std::string failure = learnOnce(learner);
     const double seconds = secondsSince(start);
+    if (!failure.empty()) {
+      std::fprintf(stderr, "treebench-bench: %s\n", failure.c_str());
+      return 1;
+    }
     if (run == 0 || seconds < best) best = seconds;
   }
 
@@ -184,7 +259,34 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto [nodes, depth] = shape(learner.root.get());
+  errno = 0;
   std::printf("examples=%zu attributes=%zu load_s=%.3f learn_s=%.6f nodes=%zu depth=%zu peak_rss_mb=%.0f\n",
               data.size(), data.width, loadSeconds, best, nodes, depth, peakRssMb());
-  return 0;
+  return finish(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    Options options;
+    switch (parse(argc, argv, options)) {
+      case Request::help:
+        errno = 0;
+        std::printf("%s%s", usageText, helpText);
+        return finish(0);
+      case Request::version:
+        errno = 0;
+        std::fputs(versionText, stdout);
+        return finish(0);
+      case Request::measure:
+        break;
+    }
+    return measure(options);
+  } catch (const std::bad_alloc&) {
+    std::fputs("treebench-bench: out of memory\n", stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "treebench-bench: %s\n", error.what());
+  }
+  return 1;
 }

@@ -1,38 +1,32 @@
 // treebench-bench end to end: what it refuses, what it prints, the tree it
-// saves.
+// saves, and how it fails.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "learner/learner.h"
+#include "support/command.h"
 #include "support/temp_dir.h"
 #include "tree/tree_file.h"
 
 namespace {
 
-struct BenchRun {
-  std::string output;  // standard output and standard error together
-  int status = -1;
-};
-
-BenchRun runBench(const std::string& arguments) {
-  BenchRun run;
-  const std::string command = std::string("'") + TREEBENCH_BENCH_PROGRAM + "' " + arguments + " 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-  run.status = pclose(pipe);
-  return run;
+CommandRun runBench(const std::vector<std::string>& args, const CommandOptions& options = {}) {
+  std::vector<std::string> argv{TREEBENCH_BENCH_PROGRAM};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return runCommand(argv, options);
 }
 
-bool failed(const BenchRun& run) { return WIFEXITED(run.status) && WEXITSTATUS(run.status) != 0; }
+const std::string usage =
+    "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+    "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
+    "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
+    "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n";
 
 // The result line's fields by name, or nothing when the line is not exactly
 // `examples=N attributes=K load_s=… learn_s=… nodes=M depth=D peak_rss_mb=…`
@@ -77,9 +71,10 @@ TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
     const std::string file = dir.file("rows.csv");
     writeFile(file, c.rows);
     const std::string saved = dir.file("tree.txt");
-    const BenchRun run = runBench("'" + file + "' --repeat 1 --save '" + saved + "'");
-    EXPECT_TRUE(failed(run)) << c.rows;
-    EXPECT_EQ(run.output, file + c.message) << c.rows;
+    const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
+    EXPECT_EQ(exitCode(run.status), 1) << c.rows;
+    EXPECT_EQ(run.err, file + c.message) << c.rows;
+    EXPECT_EQ(run.out, "") << c.rows;
     // Nothing was learnt, so there was no tree to save.
     EXPECT_FALSE(fileExists(saved)) << c.rows;
   }
@@ -91,10 +86,10 @@ TEST(BenchProgram, LearnsACsvFileAndSavesTheWorkbenchTree) {
   // Two-input and, with CRLF line ends, blanks and no end on the last line.
   writeFile(file, "0.0,0.0,0\r\n0,1,0\n 1.0 , 0.0 ,0\n1,1,1.0");
   const std::string saved = dir.file("tree.txt");
-  const BenchRun run = runBench("'" + file + "' --repeat 2 --save '" + saved + "'");
-  ASSERT_FALSE(failed(run)) << run.output;
-  auto fields = resultFields(run.output);
-  ASSERT_FALSE(fields.empty()) << run.output;
+  const CommandRun run = runBench({file, "--repeat", "2", "--save", saved});
+  ASSERT_EQ(exitCode(run.status), 0) << run.err;
+  auto fields = resultFields(run.out);
+  ASSERT_FALSE(fields.empty()) << run.out;
   EXPECT_EQ(fields["examples"], "4");
   EXPECT_EQ(fields["attributes"], "2");
   EXPECT_EQ(fields["nodes"], "5");
@@ -112,9 +107,10 @@ TEST(BenchProgram, LearnsACsvFileAndSavesTheWorkbenchTree) {
 }
 
 TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
-  const BenchRun run = runBench("--generate '%' 5000 --seed 7 --repeat 1");
-  auto fields = resultFields(run.output);
-  ASSERT_FALSE(fields.empty()) << run.output;
+  const CommandRun run = runBench({"--generate", "%", "5000", "--seed", "7", "--repeat", "1"});
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  auto fields = resultFields(run.out);
+  ASSERT_FALSE(fields.empty()) << run.out;
   EXPECT_EQ(fields["examples"], "5000");
   EXPECT_EQ(fields["attributes"], "3");
   // Every input of three values occurs. Exactly-one-of-three tests every
@@ -122,6 +118,105 @@ TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
   // class is 0 whatever the third. So 6 tests and 7 leaves.
   EXPECT_EQ(fields["nodes"], "13");
   EXPECT_EQ(fields["depth"], "3");
-  EXPECT_TRUE(failed(runBench("--generate '?' 10")));
-  EXPECT_TRUE(failed(runBench("--generate '%' 10 --repeat 0")));
+  // The largest seed still draws.
+  EXPECT_EQ(exitCode(runBench({"--generate", "%", "10", "--seed", "4294967295", "--repeat", "1"}).status), 0);
+}
+
+TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwoAndTheUsage) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } usages[] = {
+      {{"--generate", "?", "10"}, "unknown concept code '?'"},
+      {{"--generate", "||", "10"}, "unknown concept code '||'"},
+      {{"--generate", "%", "10", "--repeat", "0"}, "bad repeat count '0': give a number from 1 to 1000"},
+      // The most examples that can be held depends on the size of one.
+      {{"--generate", "|", "18446744073709551615"},
+       "bad example count '18446744073709551615': give a number from 0 to "},
+      {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
+      {{"--generate", "%", "10", "--seed", "4294967296"},
+       "bad seed '4294967296': give a number from 0 to 4294967295"},
+      {{"--generate", "%", "10", "--colour"}, "unexpected argument --colour"},
+      {{}, "give either a CSV file or --generate"},
+  };
+  for (const auto& u : usages) {
+    const CommandRun run = runBench(u.args);
+    EXPECT_EQ(exitCode(run.status), 2) << u.message;
+    EXPECT_EQ(run.out, "");
+    const std::size_t lineEnd = run.err.find('\n');
+    ASSERT_NE(lineEnd, std::string::npos) << run.err;
+    const std::string line = run.err.substr(0, lineEnd);
+    const std::string expected = "treebench-bench: " + std::string(u.message);
+    if (expected.back() == ' ') {
+      EXPECT_EQ(line.substr(0, expected.size()), expected);
+      const std::string most = line.substr(expected.size());
+      EXPECT_TRUE(most.size() > 9 && most.size() < 20 &&
+                  most.find_first_not_of("0123456789") == std::string::npos)
+          << line;
+    } else {
+      EXPECT_EQ(line, expected);
+    }
+    EXPECT_EQ(run.err.substr(lineEnd + 1), usage);
+  }
+}
+
+TEST(BenchProgram, PrintsHelpAndVersionToStandardOutput) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"}, {"--generate", "|", "10", "--help", "--colour"}}) {
+    const CommandRun help = runBench(args);
+    EXPECT_EQ(exitCode(help.status), 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.substr(0, usage.size()), usage);
+    for (const char* option :
+         {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"})
+      EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  const CommandRun version = runBench({"--version"});
+  EXPECT_EQ(exitCode(version.status), 0);
+  EXPECT_EQ(version.err, "");
+  EXPECT_EQ(version.out.substr(0, 28), "treebench-bench (treebench) ");
+  EXPECT_NE(version.out.find_first_of("0123456789", 28), std::string::npos) << version.out;
+}
+
+TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
+  TempDir dir;
+  // The threshold of the second split is the largest value of its set, so
+  // the growth stops with its message.
+  const std::string file = dir.file("rows.csv");
+  writeFile(file, "0.1,0\n0.3,0\n0.6,1\n0.9,1\n");
+  const std::string saved = dir.file("tree.txt");
+  const CommandRun illegal = runBench({file, "--save", saved});
+  EXPECT_EQ(exitCode(illegal.status), 1);
+  EXPECT_EQ(illegal.err, "treebench-bench: Illegal C4.5 Tree structure.\n");
+  EXPECT_EQ(illegal.out, "");
+  EXPECT_FALSE(fileExists(saved));
+
+  CommandOptions closed;
+  closed.closedOutput = true;
+  const CommandRun lost = runBench({"--generate", "|", "10"}, closed);
+  EXPECT_EQ(exitCode(lost.status), 1);
+  EXPECT_EQ(lost.err, "treebench-bench: write error: Bad file descriptor\n");
+  if (access("/dev/full", W_OK) == 0) {
+    CommandOptions full;
+    full.outputFile = "/dev/full";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--generate", "|", "10"}, {"--help"}, {"--version"}}) {
+      const CommandRun run = runBench(args, full);
+      EXPECT_EQ(exitCode(run.status), 1) << args[0];
+      EXPECT_EQ(run.err, "treebench-bench: write error: No space left on device\n") << args[0];
+    }
+  }
+}
+
+TEST(BenchProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the memory limit leaves";
+#else
+  CommandOptions small;
+  small.memoryLimit = 256U << 20;
+  const CommandRun big = runBench({"--generate", "#", "1000000000"}, small);
+  EXPECT_EQ(exitCode(big.status), 1);
+  EXPECT_EQ(big.err, "treebench-bench: out of memory\n");
+  EXPECT_EQ(big.out, "");
+#endif
 }

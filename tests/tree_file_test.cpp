@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "learner/learner.h"
 #include "support/describe.h"
@@ -30,6 +31,23 @@ std::unique_ptr<TreeNode> parsed(const std::string& text) {
 }
 
 std::string readBack(const std::string& text) { return describe(parsed(text).get()); }
+
+// The lines that the reader took leniently, each as "line: reason", also
+// where the read then fails.
+std::vector<std::string> warningsOf(const std::string& text) {
+  std::istringstream in(text);
+  std::unique_ptr<TreeNode> root;
+  std::vector<TreeFileWarning> warnings;
+  try {
+    TreeFile::read(root, in, &warnings);
+  } catch (const TreeFileError&) {
+  }
+  std::vector<std::string> lines;
+  for (const TreeFileWarning& w : warnings) lines.push_back(std::to_string(w.line) + ": " + w.reason);
+  return lines;
+}
+
+const std::vector<std::string> none;
 
 // The line and reason the reader refuses `text` with.
 TreeFileError refusal(const std::string& text) {
@@ -104,6 +122,7 @@ TEST(TreeFileRead, RoundTripKeepsTheShapeAndSixDigitValues) {
   learner.learn();
   const std::string text = written(learner.root.get());
   EXPECT_EQ(written(parsed(text).get()), text);
+  EXPECT_EQ(warningsOf(text), none);
 
   TreeNode node;
   node.pred = '<';
@@ -117,6 +136,11 @@ TEST(TreeFileRead, RoundTripKeepsTheShapeAndSixDigitValues) {
   node.right = std::make_unique<TreeNode>();
   EXPECT_EQ(readBack(written(&node)), "(< 7 0.123457 0 (0 0 0 1) (0 0 0 0))");
   EXPECT_EQ(parsed(written(&node))->caseValue, 0.123457F);
+  // Whatever the writer writes reads back without a warning.
+  node.caseIndex = 0xFFFFFFFFU;
+  node.caseValue = -INFINITY;
+  node.left->leafClass = 0;
+  EXPECT_EQ(warningsOf(written(&node)), none);
 }
 
 TEST(TreeFileRead, IgnoresIndentation) {
@@ -126,6 +150,7 @@ TEST(TreeFileRead, IgnoresIndentation) {
   EXPECT_EQ(readBack("\t\t\t>Pred: =  Case Index: 0  Case Value: 1\n>Pred: =  Case Index: 1  Case Value: 1\n"
                      "\t\t\t\t\t\t^Class: 1\n\t^Class: 0\n\t\t^Class: 0"),
             andTree);
+  EXPECT_EQ(warningsOf("\t\t\t>Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n\t\t\t\t^Class: 0"), none);
 }
 
 TEST(TreeFileRead, SkipsEveryLineWithAHashAnywhere) {
@@ -137,6 +162,9 @@ TEST(TreeFileRead, SkipsEveryLineWithAHashAnywhere) {
       andTree);
   // A node whose pred is "#" is itself taken for a comment.
   EXPECT_EQ(readBack(">Pred: #  Case Index: 0  Case Value: 1\n^Class: 1"), "(0 0 0 1)");
+  EXPECT_EQ(
+      warningsOf("# x\n>Pred: =  Case Index: 0  Case Value: 1\n#\n^Class: 1  # a note\n^Class: 1\n^Class: 0"),
+      none);
 }
 
 TEST(TreeFileRead, LetsBlanksMatchAnyRunOfWhiteSpace) {
@@ -144,11 +172,16 @@ TEST(TreeFileRead, LetsBlanksMatchAnyRunOfWhiteSpace) {
             "(= 1 0.5 0 (0 0 0 1) (0 0 0 0))");
   EXPECT_EQ(readBack(">Pred:   <  \t Case   Index:   2 Case Value:   -3e2\n^Class:   1\n^Class: 0"),
             "(< 2 -300 0 (0 0 0 1) (0 0 0 0))");
+  // White space after the last value is no text, and every predicate but
+  // "=" is a greater-than test, so that none of them is a typo.
+  EXPECT_EQ(warningsOf(">Pred:=CaseIndex:1CaseValue:0.5 \t\n^Class:1\r\n^Class:\t0 "), none);
+  EXPECT_EQ(warningsOf(">Pred: >  Case Index: 0  Case Value: 1\n^Class: 1\n^Class: 0"), none);
 }
 
 TEST(TreeFileRead, StopsAtTheLineThatCompletesTheTree) {
   EXPECT_EQ(readBack(std::string(andFile) + "\n"), andTree);
   EXPECT_EQ(readBack(std::string(andFile) + "\nanything at all\n\n>"), andTree);
+  EXPECT_EQ(warningsOf(std::string(andFile) + "\n^Class: 7 and anything at all"), none);
   EXPECT_EQ(readBack("^Class: 1\r\n"), "(0 0 0 1)");
 }
 
@@ -164,6 +197,22 @@ TEST(TreeFileRead, KeepsZerosWhereTheWordsDoNotMatch) {
             "(= 4 0 0 (0 0 0 0) (0 0 0 1))");
   EXPECT_EQ(readBack(">Pred: =  Case Index: z  Case Value: 3\n^\n^Class: 1"),
             "(= 0 0 0 (0 0 0 0) (0 0 0 1))");
+  // Each such line is named once, in the order of the file, also where a
+  // later line ends the read.
+  const std::string node =
+      "the node line does not match \">Pred: P  Case Index: N  Case Value: V\"; what it lacks is read as 0";
+  const std::string leaf = "the leaf line does not match \"^Class: N\"; it is read as class 0";
+  EXPECT_EQ(warningsOf(">Predicate: =  Case Index: 4\n^Klasse: 1\n^ Class: 1"),
+            (std::vector<std::string>{"1: " + node, "2: " + leaf, "3: " + leaf}));
+  EXPECT_EQ(warningsOf("# x\n>Pred: =  Case Index: 4  Case Value: x\n^\n"),
+            (std::vector<std::string>{"2: " + node, "3: " + leaf}));
+  EXPECT_EQ(warningsOf(">Pred: =  Case Index: 0  Case Value: 1 x\n^Class: 1.5\n^Class: 0\t\x01"),
+            (std::vector<std::string>{"1: text after the last value is not read: \"x\"",
+                                      "2: text after the last value is not read: \".5\"",
+                                      "3: text after the last value is not read: \"\\x01\""}));
+  EXPECT_EQ(warningsOf("^Class: 1 " + std::string(50, 'y')),
+            std::vector<std::string>{"1: text after the last value is not read: \"" + std::string(40, 'y') +
+                                     "\"..."});
 }
 
 TEST(TreeFileRead, KeepsTheLowBitsOfLargeNumbers) {
@@ -175,6 +224,15 @@ TEST(TreeFileRead, KeepsTheLowBitsOfLargeNumbers) {
   EXPECT_EQ(parsed(">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^\n^")->caseIndex,
             0xFFFFFFFFU);
   EXPECT_EQ(parsed(">Pred: =  Case Index: -99999999999999999999  Case Value: 1\n^\n^")->caseIndex, 0U);
+  EXPECT_EQ(warningsOf(">Pred: =  Case Index: 4294967297  Case Value: 1\n^Class: 2\n^Class: -1"),
+            (std::vector<std::string>{"1: Case Index 4294967297 is beyond 0 to 4294967295; read as 1",
+                                      "2: Class 2 is neither 0 nor 1; read as 2",
+                                      "3: Class -1 is neither 0 nor 1; read as 255"}));
+  EXPECT_EQ(
+      warningsOf(">Pred: =  Case Index: -99999999999999999999  Case Value: 1\n^Class: 257 x\n^Class: 0"),
+      (std::vector<std::string>{"1: Case Index -99999999999999999999 is beyond 0 to 4294967295; read as 0",
+                                "2: Class 257 is neither 0 nor 1; read as 1"}));
+  EXPECT_EQ(warningsOf(">Pred: =  Case Index: 4294967295  Case Value: 1\n^Class: +1\n^Class: -0"), none);
 }
 
 TEST(TreeFileRead, ReadsEveryFloatForm) {
@@ -184,6 +242,14 @@ TEST(TreeFileRead, ReadsEveryFloatForm) {
   EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: -inf\n^\n^")->caseValue, -INFINITY);
   EXPECT_EQ(parsed(">Pred: <  Case Index: 0  Case Value: 1e999\n^\n^")->caseValue, INFINITY);
   EXPECT_TRUE(std::isnan(parsed(">Pred: <  Case Index: 0  Case Value: nan\n^\n^")->caseValue));
+  // Only a finite number too large for a float is named; a tiny one reads
+  // as the float nearest to it.
+  EXPECT_EQ(
+      warningsOf(
+          ">Pred: <  Case Index: 0  Case Value: -1e999\n>Pred: <  Case Index: 0  Case Value: 1e-50\n"
+          ">Pred: <  Case Index: 0  Case Value: -inf\n>Pred: <  Case Index: 0  Case Value: 0x1p-2\n"
+          ">Pred: <  Case Index: 0  Case Value: -nan\n^Class: 0\n^Class: 0\n^Class: 0\n^Class: 0\n^Class: 0"),
+      (std::vector<std::string>{"1: Case Value -1e999 is beyond the range of a float; read as -inf"}));
 }
 
 TEST(TreeFileRead, DoesNotCountIndentationTowardsTheLineLimit) {
@@ -207,6 +273,11 @@ TEST(TreeFileRead, RefusesAnIncompleteTreeNamingTheLine) {
 
 TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {
   EXPECT_EQ(readBack("^Class: 1" + std::string(600, ' ')), "(0 0 0 1)");
+  EXPECT_EQ(warningsOf(">\n^Class: 1\n^Class: 1" + std::string(600, 'x')),
+            (std::vector<std::string>{
+                "1: the node line does not match \">Pred: P  Case Index: N  Case Value: V\"; what it lacks "
+                "is read as 0",
+                "3: the line holds more than 511 characters after its indentation; the rest is not read"}));
   // Every read after an overlong line fails; the refusal names the long
   // line, not the sound one after it.
   const TreeFileError overlong =
@@ -214,6 +285,10 @@ TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {
   EXPECT_EQ(overlong.line, 1U);
   EXPECT_NE(overlong.reason.find("511"), std::string::npos) << overlong.reason;
   EXPECT_EQ(refusal("# a comment\n>" + std::string(600, 'x') + "\n# another\n^Class: 1\n^Class: 0").line, 2U);
+  // An overlong line that starts with a NUL byte is itself the fault, and
+  // so is the endless first line of /dev/zero.
+  EXPECT_EQ(refusal(">\n" + std::string(600, '\0') + "\n^Class: 0").line, 2U);
+  EXPECT_EQ(refusal(std::string(600, '\0')).line, 1U);
 }
 
 TEST(TreeFileRead, LoadsTenThousandLevelsAndRefusesDeeper) {

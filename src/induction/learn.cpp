@@ -6,8 +6,9 @@
 
 void Learner::learn() {
   if (examples.empty()) return;
-  const std::vector<bool> classValues{false, true};
   try {
+    // Inside the guard: building even this list can run out of memory.
+    const std::vector<bool> classValues{false, true};
     TreeBuilder builder(*this, classValues);
     builder.run();
     clearExamples();

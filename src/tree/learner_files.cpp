@@ -26,9 +26,10 @@ bool Learner::load(const char* fileName) {
   // Its own standard output would never end while it waits on it; a
   // terminal there is the keyboard.
   if (fstat(fd, &file) == 0 && (!isOpenAs(STDOUT_FILENO, file) || S_ISCHR(file.st_mode))) {
-    DescriptorReader buffer(fd);
-    std::istream in(&buffer);
     try {
+      // Inside the guard: the buffer can run out of memory too.
+      DescriptorReader buffer(fd);
+      std::istream in(&buffer);
       TreeFile::read(root, in);
       loaded = true;
     } catch (...) {

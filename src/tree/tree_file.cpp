@@ -2,22 +2,55 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace {
 
+// The text as a message quotes it: at most 40 characters, those that do not
+// print as \x and two hex digits.
+std::string quoted(std::string_view text) {
+  static const char hex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text.substr(0, 40)) {
+    const auto code = static_cast<unsigned char>(c);
+    if (std::isprint(code)) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += hex[code >> 4];
+      out += hex[code & 15];
+    }
+  }
+  return out + (text.size() > 40 ? "\"..." : "\"");
+}
+
 // A cursor over one line that follows the C scan conventions: a blank in a
 // format matches any run of white space, none included; a word must match
-// exactly; a conversion that fails ends the scan.
+// exactly; a conversion that fails ends the scan. Where the line is read
+// leniently, the first such place is told to `warning` when it is given.
 struct Scanner {
   const char* at;
+  std::string* warning;
   bool ok = true;
+  std::string_view number;  // the text of the last number read
+
+  Scanner(const char* text, std::string* told) : at(text), warning(told) {}
+
+  // Whether a leniency is to be told and none has been yet. Messages are
+  // built only then: the workbench's load asks for none.
+  bool telling() const { return warning != nullptr && warning->empty(); }
+
+  void note(std::string_view reason) const {
+    if (telling()) warning->assign(reason);
+  }
 
   void blanks() {
     while (std::isspace(static_cast<unsigned char>(*at))) ++at;
@@ -42,29 +75,46 @@ struct Scanner {
 
   // Read as a 64-bit integer, saturating beyond its range, so that no digit
   // string can overflow; the caller keeps the low bits it stores.
-  void integer(std::uint64_t& out) {
+  void integer(long long& out) {
     if (!ok) return;
+    blanks();
     char* end = nullptr;
-    errno = 0;
     const long long value = std::strtoll(at, &end, 10);
     if (end == at) {
       ok = false;
       return;
     }
+    number = std::string_view(at, static_cast<std::size_t>(end - at));
     at = end;
-    out = static_cast<std::uint64_t>(value);
+    out = value;
   }
 
   void real(float& out) {
     if (!ok) return;
+    blanks();
     char* end = nullptr;
+    errno = 0;
     const float value = std::strtof(at, &end);
     if (end == at) {
       ok = false;
       return;
     }
+    number = std::string_view(at, static_cast<std::size_t>(end - at));
+    if (telling() && errno == ERANGE && std::isinf(value))
+      note("Case Value " + std::string(number) + " is beyond the range of a float; read as " +
+           (value < 0 ? "-inf" : "inf"));
     at = end;
     out = value;
+  }
+
+  // After the last value: what the line still holds is never read.
+  void end(std::string_view mismatch) {
+    if (!ok) {
+      note(mismatch);
+      return;
+    }
+    blanks();
+    if (*at != '\0' && telling()) note("text after the last value is not read: " + quoted(at));
   }
 };
 
@@ -75,37 +125,32 @@ constexpr std::size_t lineBufferSize = 512;
 // that the indentation of a deep tree's lines never counts towards the limit
 // and whatever the writer writes reads back. A read that fails leaves an
 // empty line; once a line was too long every later read fails, as the
-// stream's line read does.
-void readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lineNumber) {
+// stream's line read does. Answers the number of the line that was too long
+// when this call read it, else 0.
+std::size_t readLine(std::istream& in, char (&buffer)[lineBufferSize], std::size_t& lineNumber) {
+  std::size_t overlong = 0;
   do {
     std::memset(buffer, 0, sizeof buffer);
     ++lineNumber;
+    const bool failedBefore = in.fail();
     while (in.peek() == '\t') in.get();
     in.getline(buffer, lineBufferSize);
+    if (!failedBefore && in.fail() && !in.eof() && !in.bad()) overlong = lineNumber;
   } while (std::strchr(buffer, '#') != nullptr);
+  return overlong;
 }
 
 std::string describeMarker(char marker) {
   if (marker == '\0')
     return "expected a node line (\">\") or a leaf line (\"^\"), found an empty line or the end of the file";
-  std::string text = "expected a node line (\">\") or a leaf line (\"^\"), found \"";
-  if (std::isprint(static_cast<unsigned char>(marker))) {
-    text += marker;
-  } else {
-    static const char hex[] = "0123456789abcdef";
-    const auto code = static_cast<unsigned char>(marker);
-    text += "\\x";
-    text += hex[code >> 4];
-    text += hex[code & 15];
-  }
-  return text + "\"";
+  return "expected a node line (\">\") or a leaf line (\"^\"), found " + quoted(std::string_view(&marker, 1));
 }
 
 }  // namespace
 
-NodeLine scanNodeLine(const char* text) {
+NodeLine scanNodeLine(const char* text, std::string* warning) {
   NodeLine line;
-  Scanner scan{text};
+  Scanner scan(text, warning);
   scan.word("Pred:");
   scan.blanks();
   scan.character(line.pred);
@@ -113,23 +158,35 @@ NodeLine scanNodeLine(const char* text) {
   scan.word("Case");
   scan.blanks();
   scan.word("Index:");
-  std::uint64_t index = 0;
+  long long index = 0;
   scan.integer(index);
-  if (scan.ok) line.caseIndex = static_cast<std::uint32_t>(index);
+  if (scan.ok) {
+    line.caseIndex = static_cast<std::uint32_t>(index);
+    if (scan.telling() && (index < 0 || index > 0xFFFFFFFFLL))
+      scan.note("Case Index " + std::string(scan.number) + " is beyond 0 to 4294967295; read as " +
+                std::to_string(line.caseIndex));
+  }
   scan.blanks();
   scan.word("Case");
   scan.blanks();
   scan.word("Value:");
   scan.real(line.caseValue);
+  scan.end(
+      "the node line does not match \">Pred: P  Case Index: N  Case Value: V\"; what it lacks is read as 0");
   return line;
 }
 
-std::uint8_t scanLeafLine(const char* text) {
-  Scanner scan{text};
+std::uint8_t scanLeafLine(const char* text, std::string* warning) {
+  Scanner scan(text, warning);
   scan.word("Class:");
-  std::uint64_t leafClass = 0;
-  scan.integer(leafClass);
-  return static_cast<std::uint8_t>(leafClass);
+  long long number = 0;
+  scan.integer(number);
+  const auto leafClass = static_cast<std::uint8_t>(number);
+  if (scan.telling() && scan.ok && number != 0 && number != 1)
+    scan.note("Class " + std::string(scan.number) + " is neither 0 nor 1; read as " +
+              std::to_string(leafClass));
+  scan.end("the leaf line does not match \"^Class: N\"; it is read as class 0");
+  return leafClass;
 }
 
 void TreeFile::writeNode(std::uint32_t depth, const TreeNode& node, std::ostream& out) {
@@ -168,32 +225,39 @@ void TreeFile::write(const TreeNode* root, std::ostream& out) {
   }
 }
 
-bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber) {
+bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber,
+                        std::vector<TreeFileWarning>* warnings) {
   slot = std::make_unique<TreeNode>();
   char buffer[lineBufferSize];
-  readLine(in, buffer, lineNumber);
+  const std::size_t overlong = readLine(in, buffer, lineNumber);
   const char* text = buffer;
   const char marker = *text;
+  if (marker != '>' && marker != '^') {
+    // After a line too long for the buffer the stream fails short of the
+    // end of the file and every later read comes back empty: the fault is
+    // that line, not the sound one after it. Unless this read met it, it
+    // was the line before, which an earlier read took as a node.
+    if (marker == '\0' && in.fail() && !in.eof() && !in.bad())
+      throw TreeFileError{overlong != 0 ? overlong : lineNumber - 1,
+                          "the line holds more than 511 characters after its indentation"};
+    throw TreeFileError{lineNumber, describeMarker(marker)};
+  }
+  std::string warning;
+  std::string* const told = warnings != nullptr ? &warning : nullptr;
   if (marker == '>') {
-    const NodeLine line = scanNodeLine(text + 1);
+    const NodeLine line = scanNodeLine(text + 1, told);
     slot->pred = line.pred;
     slot->caseIndex = line.caseIndex;
     slot->caseValue = line.caseValue;
-    return true;
+  } else {
+    slot->leafClass = scanLeafLine(text + 1, told);
   }
-  if (marker == '^') {
-    slot->leafClass = scanLeafLine(text + 1);
-    return false;
-  }
-  // After a line too long for the buffer the stream fails short of the end
-  // of the file and every later read comes back empty: the fault is that
-  // line, not the sound one after it.
-  if (marker == '\0' && in.fail() && !in.eof() && !in.bad())
-    throw TreeFileError{lineNumber - 1, "the line holds more than 511 characters after its indentation"};
-  throw TreeFileError{lineNumber, describeMarker(marker)};
+  if (!warning.empty()) warnings->push_back({lineNumber, std::move(warning)});
+  return marker == '>';
 }
 
-void TreeFile::read(std::unique_ptr<TreeNode>& slot, std::istream& in) {
+void TreeFile::read(std::unique_ptr<TreeNode>& slot, std::istream& in,
+                    std::vector<TreeFileWarning>* warnings) {
   std::unique_ptr<TreeNode> tree;
   // Slots still to fill, the next on top; each with its level (root is 1).
   struct Pending {
@@ -208,11 +272,18 @@ void TreeFile::read(std::unique_ptr<TreeNode>& slot, std::istream& in) {
     if (item.level > maxLevels) {
       throw TreeFileError{lineNumber + 1, "the tree is deeper than " + std::to_string(maxLevels) + " levels"};
     }
-    if (readNode(*item.slot, in, lineNumber)) {
+    if (readNode(*item.slot, in, lineNumber, warnings)) {
       TreeNode& node = **item.slot;
       stack.push_back({&node.right, item.level + 1});
       stack.push_back({&node.left, item.level + 1});
     }
+  }
+  // A line too long for the buffer is taken only where it completes the
+  // tree; the cut then explains whatever else is odd about it.
+  if (warnings != nullptr && in.fail() && !in.eof() && !in.bad()) {
+    if (!warnings->empty() && warnings->back().line == lineNumber) warnings->pop_back();
+    warnings->push_back(
+        {lineNumber, "the line holds more than 511 characters after its indentation; the rest is not read"});
   }
   slot = std::move(tree);
 }

@@ -5,12 +5,22 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tree/tree_node.h"
 
 // Why a tree file was refused, and on which line (counted from 1, comment
 // lines included). Thrown by the reader; `save` and `load` catch it.
 struct TreeFileError {
+  std::size_t line = 0;
+  std::string reason;
+};
+
+// A line the reader took although it was probably not meant as it reads:
+// its words do not match, a number is out of range or was cut to its low
+// bits, text follows its last value, or it was cut at 511 characters. Such
+// lines read as they always have; only a caller that asks is told.
+struct TreeFileWarning {
   std::size_t line = 0;
   std::string reason;
 };
@@ -29,13 +39,16 @@ struct TreeFile {
 
   // Reads a whole tree and only then puts it into `slot`, freeing what the
   // slot held. On any failure it throws `TreeFileError` and `slot` is as it
-  // was.
-  static void read(std::unique_ptr<TreeNode>& slot, std::istream& in);
+  // was. Lines read leniently are added to `warnings`, when it is given, in
+  // the order of the file, also when the read then fails.
+  static void read(std::unique_ptr<TreeNode>& slot, std::istream& in,
+                   std::vector<TreeFileWarning>* warnings = nullptr);
 
   // Reads the next node line into a new node stored in `slot`. Answers true
   // when the node has children to read. Throws `TreeFileError` for a wrong
   // marker, a blank line or the end of the file.
-  static bool readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber);
+  static bool readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber,
+                       std::vector<TreeFileWarning>* warnings = nullptr);
 };
 
 // The numbers of a file line as the reader takes them. Exposed for tests.
@@ -45,7 +58,8 @@ struct NodeLine {
   float caseValue = 0.0F;
 };
 // Scans "Pred: %c  Case Index: %d  Case Value: %f" the way the C scan would:
-// a value the scan does not reach keeps its zero.
-NodeLine scanNodeLine(const char* text);
+// a value the scan does not reach keeps its zero. Says in `warning`, when
+// given, why the line does not read as it was probably meant.
+NodeLine scanNodeLine(const char* text, std::string* warning = nullptr);
 // Scans "Class: %d"; the number is kept modulo 256.
-std::uint8_t scanLeafLine(const char* text);
+std::uint8_t scanLeafLine(const char* text, std::string* warning = nullptr);

@@ -1,32 +1,45 @@
 #include "tree/tree_node.h"
 
-#include <vector>
+namespace {
 
-TreeNode::~TreeNode() {
-  if (isLeaf()) return;
-  // Post-order with an explicit stack: every subtree is freed before its
-  // parent, and a left subtree before its right sibling. Each node's children
-  // are detached before it is deleted, so no destructor below recurses.
-  struct Pending {
-    TreeNode* node;
-    bool expanded;
-  };
-  std::vector<Pending> stack;
-  if (right) stack.push_back({right.release(), false});
-  if (left) stack.push_back({left.release(), false});
-  while (!stack.empty()) {
-    Pending& top = stack.back();
-    if (top.expanded || top.node->isLeaf()) {
-      delete top.node;
-      stack.pop_back();
+// Frees `node` and everything below it: each node's left subtree, then its
+// right subtree, then the node. The way back up is kept in the tree itself:
+// while the walk is below a node, the slot of the side it went down holds
+// that node's parent instead of the child. So freeing needs no memory and
+// cannot fail, even when the tree is being freed because memory ran out.
+// `top` owns `node`; it ends the way back and is never freed here.
+void freeBelow(TreeNode* node, TreeNode* const top) noexcept {
+  TreeNode* parent = top;
+  for (;;) {
+    std::unique_ptr<TreeNode>& side = node->left ? node->left : node->right;
+    if (side) {
+      TreeNode* const child = side.release();
+      side.reset(parent);
+      parent = node;
+      node = child;
       continue;
     }
-    top.expanded = true;
-    TreeNode* node = top.node;
-    // `top` may dangle once the stack grows.
-    if (node->right) stack.push_back({node->right.release(), false});
-    if (node->left) stack.push_back({node->left.release(), false});
+    // `node` has no children left. Free it and the ancestors whose sides
+    // are both done, up to the first with a right subtree still to free.
+    for (;;) {
+      delete node;
+      if (parent == top) return;
+      node = parent;
+      if (!node->left) {
+        parent = node->right.release();  // back from its right side
+        continue;
+      }
+      parent = node->left.release();  // back from its left side
+      if (node->right) break;
+    }
   }
+}
+
+}  // namespace
+
+TreeNode::~TreeNode() {
+  if (left) freeBelow(left.release(), this);
+  if (right) freeBelow(right.release(), this);
 }
 
 std::uint8_t TreeNode::classify(std::span<const float> values) const {

@@ -19,8 +19,9 @@ struct TreeNode {
   TreeNode() = default;
   TreeNode(const TreeNode&) = delete;
   TreeNode& operator=(const TreeNode&) = delete;
-  // Frees the subtree without recursion, so that no depth of tree can
-  // exhaust the stack.
+  // Frees the subtree without recursion and without allocating, so that no
+  // depth of tree can exhaust the stack and freeing works when memory has
+  // run out.
   ~TreeNode();
 
   bool isLeaf() const { return !left && !right; }

@@ -7,7 +7,7 @@
 
 namespace {
 
-enum class Option { ascii, dot, table, help, version };
+enum class Option { ascii, dot, table, strict, help, version };
 
 struct LongOption {
   std::string_view name;
@@ -15,11 +15,10 @@ struct LongOption {
   bool takesValue;
 };
 
-constexpr LongOption longOptions[] = {{"ascii", Option::ascii, false},
-                                      {"dot", Option::dot, false},
-                                      {"table", Option::table, true},
-                                      {"help", Option::help, false},
-                                      {"version", Option::version, false}};
+constexpr LongOption longOptions[] = {
+    {"ascii", Option::ascii, false},   {"dot", Option::dot, false},   {"table", Option::table, true},
+    {"strict", Option::strict, false}, {"help", Option::help, false}, {"version", Option::version, false},
+};
 
 // The option whose name is `name` or, failing that, the only one it begins.
 const LongOption* findOption(std::string_view name, bool& ambiguous) {
@@ -103,17 +102,27 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
       case Option::dot:
         dot = true;
         break;
+      case Option::strict:
+        parsed.options.strict = true;
+        break;
       case Option::table: {
         const auto width = tableWidth(value);
         if (!width)
           return usageError("invalid table width '" + std::string(value) + "': give a number from " +
                             std::to_string(minTableWidth) + " to " + std::to_string(maxTableWidth));
+        if (table && *width != parsed.options.tableWidth)
+          return usageError("--table=" + std::to_string(parsed.options.tableWidth) +
+                            " and --table=" + std::to_string(*width) + " cannot be used together");
         table = true;
         parsed.options.tableWidth = *width;
         break;
       }
     }
   }
+  // Each of these chooses what is printed; --ascii only changes the drawing.
+  const bool ascii = parsed.options.ascii;
+  if (ascii && dot) return usageError("--ascii and --dot cannot be used together");
+  if (ascii && table) return usageError("--ascii and --table cannot be used together");
   if (dot && table) return usageError("--dot and --table cannot be used together");
   if (files.empty()) return usageError("missing file operand");
   if (files.size() > 1) return usageError("extra operand '" + files[1] + "'");

@@ -8,6 +8,7 @@ enum class ViewMode { drawing, dot, table };
 struct ViewOptions {
   ViewMode mode = ViewMode::drawing;
   bool ascii = false;
+  bool strict = false;      // a line read leniently fails the run
   unsigned tableWidth = 0;  // set with ViewMode::table
   std::string file;         // "-" is standard input
 };

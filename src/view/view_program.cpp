@@ -9,6 +9,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 #include "tree/tree_file.h"
 #include "view/tree_dot.h"
@@ -31,8 +32,13 @@ constexpr const char* helpText =
     "      --dot        print the tree as a Graphviz digraph\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
+    "      --strict     fail on a line the workbench reads, but not as it is written\n"
+    "                     (words that do not match, numbers out of range, text\n"
+    "                     after the last value); such lines are always named\n"
     "      --help       display this help and exit\n"
     "      --version    output version information and exit\n"
+    "\n"
+    "--ascii goes with the drawing only; --dot and --table exclude each other.\n"
     "\n"
     "The tree is drawn one line per node; a test such as 'x1 = 1' or 'x2 > 0.5'\n"
     "names the values x1, x2, ... from the first, and its 'yes' branch is taken\n"
@@ -40,7 +46,8 @@ constexpr const char* helpText =
     "\n"
     "Exit status:\n"
     " 0  if OK,\n"
-    " 1  if FILE cannot be read or does not hold a complete tree, or output failed,\n"
+    " 1  if FILE cannot be read or does not hold a complete tree (or, with --strict,\n"
+    "      holds a line read leniently), or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
     "Example:\n"
@@ -52,14 +59,25 @@ void fileError(std::ostream& err, const std::string& file, const std::string& re
   err << programName << ": " << file << ": " << reason << '\n';
 }
 
+void lineError(std::ostream& err, const std::string& file, std::size_t line, const std::string& reason) {
+  fileError(err, file, "line " + std::to_string(line) + ": " + reason);
+}
+
 // Reads the tree the way the workbench's load does, with the same reader, so
-// that the viewer accepts and refuses exactly the files that load does. On
-// failure it says why and answers null.
-std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standardInput, std::ostream& err) {
+// that the viewer accepts and refuses exactly the files that load does, and
+// names every line that the reader took leniently. On failure it says why
+// and answers null.
+std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standardInput, std::ostream& err,
+                                   std::vector<TreeFileWarning>& warnings) {
   std::unique_ptr<TreeNode> tree;
+  // Told before an error, which always comes from a later line.
+  const auto tell = [&] {
+    for (const TreeFileWarning& warning : warnings) lineError(err, file, warning.line, warning.reason);
+  };
   try {
     if (file == "-") {
-      TreeFile::read(tree, standardInput);
+      TreeFile::read(tree, standardInput, &warnings);
+      tell();
       return tree;
     }
     // A folder opens for reading but yields no line, which the reader would
@@ -75,10 +93,12 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
       fileError(err, file, errno != 0 ? std::strerror(errno) : "cannot be opened");
       return nullptr;
     }
-    TreeFile::read(tree, in);
+    TreeFile::read(tree, in, &warnings);
+    tell();
     return tree;
   } catch (const TreeFileError& error) {
-    fileError(err, file, "line " + std::to_string(error.line) + ": " + error.reason);
+    tell();
+    lineError(err, file, error.line, error.reason);
   } catch (const std::exception& error) {
     fileError(err, file, error.what());
   }
@@ -120,8 +140,9 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       break;
   }
   const ViewOptions& options = parsed.options;
-  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err);
-  if (!tree) return viewFailed;
+  std::vector<TreeFileWarning> warnings;
+  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
+  if (!tree || (options.strict && !warnings.empty())) return viewFailed;
   // Cleared, so that a failed write is the only cause `finish` can name.
   errno = 0;
   switch (options.mode) {

@@ -35,9 +35,15 @@ CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
+    if (options.closedOutput) close(STDOUT_FILENO);
+    setsid();
     if (options.stackLimit != RLIM_INFINITY) {
       const rlimit limit{options.stackLimit, options.stackLimit};
       setrlimit(RLIMIT_STACK, &limit);
+    }
+    if (options.memoryLimit != RLIM_INFINITY) {
+      const rlimit limit{options.memoryLimit, options.memoryLimit};
+      setrlimit(RLIMIT_AS, &limit);
     }
   });
   close(input[0]);

@@ -14,14 +14,17 @@ struct CommandRun {
 };
 
 struct CommandOptions {
-  std::string input;                  // fed to standard input, which then ends
-  std::string outputFile;             // when set, standard output goes to this file instead
-  std::string folder;                 // working folder; empty keeps ours
-  rlim_t stackLimit = RLIM_INFINITY;  // RLIMIT_STACK of the program
+  std::string input;                   // fed to standard input, which then ends
+  std::string outputFile;              // when set, standard output goes to this file instead
+  std::string folder;                  // working folder; empty keeps ours
+  rlim_t stackLimit = RLIM_INFINITY;   // RLIMIT_STACK of the program
+  rlim_t memoryLimit = RLIM_INFINITY;  // RLIMIT_AS of the program
+  bool closedOutput = false;           // starts it with standard output closed
 };
 
-// Starts `argv[0]` (looked up in PATH when it holds no slash) with `argv`.
-// A program that cannot be started ends with status 127.
+// Starts `argv[0]` (looked up in PATH when it holds no slash) with `argv`,
+// in a new session, so that it has no controlling terminal. A program that
+// cannot be started ends with status 127.
 CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions& options = {});
 
 // The exit status, or -1 when the program did not exit (a signal ended it).
