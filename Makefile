@@ -3,6 +3,14 @@ CMAKE ?= cmake
 CTEST ?= ctest
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SANITIZE ?= 0
+# WERROR=1 makes every warning fail the build, as in CI; WERROR=0 turns that
+# off again. Left empty, a build folder keeps what it has.
+WERROR ?=
+WERROR_OPTION = $(if $(WERROR),-DTREEBENCH_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF))
+# Gives the existing folder build/$(1) the options $(2) and those asked for
+# on the command line; not through its preset, which would reset the
+# options set by hand.
+set-options = $(if $(strip $(2) $(WERROR_OPTION)),$(CMAKE) -S . -B build/$(1) $(2) $(WERROR_OPTION),@true)
 
 ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
@@ -13,10 +21,11 @@ endif
 all: build
 
 build: build/release/CMakeCache.txt
+	$(call set-options,release)
 	$(CMAKE) --build --preset release -j $(JOBS)
 
 build/%/CMakeCache.txt: | CMakePresets.json
-	$(CMAKE) --preset $*
+	$(CMAKE) --preset $* $(WERROR_OPTION)
 
 run: build
 	./build/release/treebench
@@ -32,10 +41,12 @@ test: test-asan
 endif
 
 test-release: build/release/CMakeCache.txt
+	$(call set-options,release)
 	$(CMAKE) --build --preset release -j $(JOBS)
 	$(CTEST) --preset release -j $(JOBS)
 
 test-asan: build/asan/CMakeCache.txt
+	$(call set-options,asan)
 	$(CMAKE) --build --preset asan -j $(JOBS)
 	$(CTEST) --preset asan -j $(JOBS)
 
@@ -58,6 +69,7 @@ FUZZ_RUN = build/fuzz/run
 FUZZ_FLAGS = -print_final_stats=1 -artifact_prefix=build/fuzz/crashes/
 
 fuzz: build/fuzz/CMakeCache.txt
+	$(call set-options,fuzz)
 	$(CMAKE) --build --preset fuzz -j $(JOBS)
 	rm -rf $(FUZZ_RUN)
 	mkdir -p $(FUZZ_RUN) build/fuzz/crashes
@@ -69,6 +81,7 @@ fuzz: build/fuzz/CMakeCache.txt
 # directly so that no test timeout cuts it short; it prints the figures.
 KEYS ?= 5000000
 soak: build/asan/CMakeCache.txt
+	$(call set-options,asan)
 	$(CMAKE) --build --preset asan -j $(JOBS)
 	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_long --gtest_filter='Soak.*'
 
@@ -79,6 +92,7 @@ soak: build/asan/CMakeCache.txt
 VALGRIND ?= valgrind --error-exitcode=1 --leak-check=full \
   --errors-for-leak-kinds=definite,indirect,possible --quiet
 test-valgrind: build/release/CMakeCache.txt
+	$(call set-options,release)
 	$(CMAKE) --build --preset release -j $(JOBS)
 	TREEBENCH_WRAPPER="$(VALGRIND)" $(CTEST) --preset release -j $(JOBS) \
 	  -R '^(PipeSession|TerminalTest|TerminalSignals)\.' -E 'ASaveThatCannotBeWritten|CtrlZ'

@@ -158,7 +158,7 @@ namespace {
 // every yes branch is a leaf of class 1; no indentation.
 std::string noChain(std::size_t levels) {
   std::string file;
-  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', d % 3, "1") + "\n^Class: 1\n";
+  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', static_cast<std::uint32_t>(d % 3), "1") + "\n^Class: 1\n";
   return file + "^Class: 0";
 }
 
@@ -166,7 +166,7 @@ std::string noChain(std::size_t levels) {
 // of class 0.
 std::string yesChain(std::size_t levels) {
   std::string file;
-  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', d % 3, "1") + "\n";
+  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', static_cast<std::uint32_t>(d % 3), "1") + "\n";
   file += "^Class: 1";
   for (std::size_t d = 0; d + 1 < levels; ++d) file += "\n^Class: 0";
   return file;
