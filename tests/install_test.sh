@@ -2,13 +2,14 @@
 # Installs the build into a temporary prefix, then runs the installed
 # programs: the workbench without a terminal, driven by a key script, loads
 # and saves a tree, and the viewer reads the tree that the workbench saved.
-# Arguments: the cmake program, the build folder, and the binary and manual
-# folders relative to the prefix.
+# Arguments: the cmake program, the build folder, the binary and manual
+# folders relative to the prefix, and the project's version.
 set -eu
 cmake=$1
 build=$2
 bindir=$3
 mandir=$4
+version=$5
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/treebench-install.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
@@ -24,6 +25,8 @@ for program in treebench treebench-view; do
   [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program was not installed"
   page="$prefix/$mandir/man1/$program.1"
   [ -s "$page" ] || fail "$mandir/man1/$program.1 was not installed"
+  head -n 1 "$page" | grep -qF "\"treebench $version\"" ||
+    fail "$program.1 does not name version $version: $(head -n 1 "$page")"
   if command -v groff >/dev/null 2>&1; then
     warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || fail "groff failed on $program.1"
     [ -z "$warnings" ] || fail "groff warns about $program.1: $warnings"
@@ -48,7 +51,7 @@ cmp -s "$prefix/and.txt" "$prefix/saved.txt" || fail "the saved tree differs fro
 view="$prefix/$bindir/treebench-view"
 "$view" --table 2 "$prefix/saved.txt" >"$prefix/table.txt" || fail "the installed treebench-view failed"
 grep -qx 'The tree computes & (and)\.' "$prefix/table.txt" || fail "the installed treebench-view did not see and"
-"$view" --version | grep -q '^treebench-view (treebench) ' || fail "treebench-view --version"
+[ "$("$view" --version)" = "treebench-view (treebench) $version" ] || fail "treebench-view --version"
 status=0
 "$view" "$prefix/missing.txt" 2>/dev/null || status=$?
 [ "$status" -eq 1 ] || fail "a missing file ended with status $status, not 1"

@@ -195,9 +195,7 @@ TEST(ViewUsage, HelpAndVersionGoToStandardOutputAndSucceed) {
   const CommandRun version = runView({"--version", "tree.txt"});
   EXPECT_EQ(exitCode(version.status), 0);
   EXPECT_EQ(version.err, "");
-  const std::string first = linesOf(version.out).at(0);
-  EXPECT_EQ(first.substr(0, 27), "treebench-view (treebench) ");
-  EXPECT_NE(first.find_first_of("0123456789", 27), std::string::npos) << first;
+  EXPECT_EQ(version.out, "treebench-view (treebench) " TREEBENCH_VERSION "\n");
 }
 
 TEST(ViewUsage, OptionsTakeShortenedNamesAndEitherFormOfValue) {
