@@ -16,10 +16,11 @@ ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
 endif
 
-.PHONY: all build run test test-release test-asan clean fuzz soak test-valgrind
+.PHONY: all build run view bench test test-release test-asan clean install fuzz soak test-valgrind
 
 all: build
 
+# Everything the release folder is configured for.
 build: build/release/CMakeCache.txt
 	$(call set-options,release)
 	$(CMAKE) --build --preset release -j $(JOBS)
@@ -27,13 +28,27 @@ build: build/release/CMakeCache.txt
 build/%/CMakeCache.txt: | CMakePresets.json
 	$(CMAKE) --preset $* $(WERROR_OPTION)
 
-run: build
+# Builds only the programs $(1) in the release folder. A folder made here
+# leaves the tests out: looking GoogleTest up, or downloading it, happens at
+# configure time, and trying a program needs neither it nor the suite.
+# `make test` turns the tests on later.
+define build-programs
+	@test -f build/release/CMakeCache.txt || \
+	  $(CMAKE) --preset release -DTREEBENCH_BUILD_TESTS=OFF $(WERROR_OPTION)
+	$(call set-options,release)
+	$(CMAKE) --build --preset release -j $(JOBS) --target $(1)
+endef
+
+run:
+	$(call build-programs,treebench)
 	./build/release/treebench
 
-# The measuring tools under bench/, in the optimised build.
-.PHONY: bench
-bench: build/release/CMakeCache.txt
-	$(CMAKE) --build --preset release -j $(JOBS) --target treebench-bench
+view:
+	$(call build-programs,treebench-view)
+
+# The measuring tools under bench/.
+bench:
+	$(call build-programs,treebench-bench)
 
 test: test-release
 ifeq ($(SANITIZE),1)
@@ -41,12 +56,12 @@ test: test-asan
 endif
 
 test-release: build/release/CMakeCache.txt
-	$(call set-options,release)
+	$(call set-options,release,-DTREEBENCH_BUILD_TESTS=ON)
 	$(CMAKE) --build --preset release -j $(JOBS)
 	$(CTEST) --preset release -j $(JOBS)
 
 test-asan: build/asan/CMakeCache.txt
-	$(call set-options,asan)
+	$(call set-options,asan,-DTREEBENCH_BUILD_TESTS=ON)
 	$(CMAKE) --build --preset asan -j $(JOBS)
 	$(CTEST) --preset asan -j $(JOBS)
 
@@ -56,8 +71,8 @@ clean:
 # Installs the optimised programs and their manual pages under PREFIX
 # (DESTDIR in the environment is honoured too).
 PREFIX ?= /usr/local
-.PHONY: install
-install: build
+install:
+	$(call build-programs,treebench treebench-view)
 	$(CMAKE) --install build/release --prefix "$(PREFIX)"
 
 # The fuzzers run on a scratch copy of the seed corpus, so that what they
@@ -81,7 +96,7 @@ fuzz: build/fuzz/CMakeCache.txt
 # directly so that no test timeout cuts it short; it prints the figures.
 KEYS ?= 5000000
 soak: build/asan/CMakeCache.txt
-	$(call set-options,asan)
+	$(call set-options,asan,-DTREEBENCH_BUILD_TESTS=ON)
 	$(CMAKE) --build --preset asan -j $(JOBS)
 	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_long --gtest_filter='Soak.*'
 
@@ -92,7 +107,7 @@ soak: build/asan/CMakeCache.txt
 VALGRIND ?= valgrind --error-exitcode=1 --leak-check=full \
   --errors-for-leak-kinds=definite,indirect,possible --quiet
 test-valgrind: build/release/CMakeCache.txt
-	$(call set-options,release)
+	$(call set-options,release,-DTREEBENCH_BUILD_TESTS=ON)
 	$(CMAKE) --build --preset release -j $(JOBS)
 	TREEBENCH_WRAPPER="$(VALGRIND)" $(CTEST) --preset release -j $(JOBS) \
 	  -R '^(PipeSession|TerminalTest|TerminalSignals)\.' -E 'ASaveThatCannotBeWritten|CtrlZ'
