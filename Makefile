@@ -98,7 +98,7 @@ KEYS ?= 5000000
 soak: build/asan/CMakeCache.txt
 	$(call set-options,asan,-DTREEBENCH_BUILD_TESTS=ON)
 	$(CMAKE) --build --preset asan -j $(JOBS)
-	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_long --gtest_filter='Soak.*'
+	TREEBENCH_SOAK_KEYS=$(KEYS) ./build/asan/treebench_soak
 
 # The sessions of the real program again, each started under valgrind; an
 # error or a leak fails the test through the exit status. Left out: the test
