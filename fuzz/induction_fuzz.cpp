@@ -64,13 +64,13 @@ ExampleSet decode(const std::uint8_t* data, std::size_t size) {
   const bool mixed = (head & 0x80) != 0;
   const std::size_t width = 1 + head % 6;
   ExampleSet set;
+  std::vector<float> values;
   while (!in.empty() && set.size() < maxExamples) {
     const std::uint8_t c = in.byte();
-    Example example;
-    example.classValue = c >= 0xF0 ? c : (c & 1);
     const std::size_t count = mixed ? 1 + in.byte() % 6 : width;
-    for (std::size_t i = 0; i < count; ++i) example.values.push_back(in.value());
-    set.push_back(example);
+    values.clear();
+    for (std::size_t i = 0; i < count; ++i) values.push_back(in.value());
+    set.emplace_back(c >= 0xF0 ? c : static_cast<std::uint8_t>(c & 1), values);
   }
   return set;
 }
@@ -162,7 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkStrictWeakOrder(training);
 
   Learner learner;
-  for (const Example& example : training) learner.addExample(example.values, example.classValue);
+  for (const Example& example : training) {
+    learner.addExample(std::vector<float>(example.values.begin(), example.values.end()), example.classValue);
+  }
   std::ostringstream printed;
   std::streambuf* const console = std::cout.rdbuf(printed.rdbuf());
   learner.learn();

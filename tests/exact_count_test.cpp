@@ -18,9 +18,9 @@ constexpr std::uint64_t floatStepLimit = std::uint64_t{1} << 24;
 ExampleSet chunkOf(std::size_t chunk, std::uint8_t classValue) {
   ExampleSet set;
   for (std::size_t e = 0; e < chunk; ++e) {
-    set.push_back(Example{
-        classValue,
-        {static_cast<float>(e & 1U), static_cast<float>((e >> 1) & 1U), static_cast<float>((e >> 2) & 1U)}});
+    const float values[] = {static_cast<float>(e & 1U), static_cast<float>((e >> 1) & 1U),
+                            static_cast<float>((e >> 2) & 1U)};
+    set.emplace_back(classValue, values);
   }
   return set;
 }

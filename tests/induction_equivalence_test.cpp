@@ -81,22 +81,21 @@ class SetMaker {
     const int labelling = below(4);  // 0: coin, 1-2: a rule with noise, 3: one class
     const int ruleAttribute = below(width);
     ExampleSet set;
+    std::vector<float> values;
     for (int e = 0; e < size; ++e) {
-      Example example;
       const int w = mixedWidths ? below(width + 1) : width;
-      for (int i = 0; i < w; ++i) {
-        example.values.push_back(pool_.empty() ? someFloat(specials && below(20) == 0) : pick());
-      }
+      values.clear();
+      for (int i = 0; i < w; ++i)
+        values.push_back(pool_.empty() ? someFloat(specials && below(20) == 0) : pick());
+      std::uint8_t classValue = 1;
       if (labelling == 0) {
-        example.classValue = static_cast<std::uint8_t>(below(2));
-      } else if (labelling == 3) {
-        example.classValue = 1;
-      } else {
-        const float v = ruleAttribute < w ? example.values[ruleAttribute] : 0.0F;
-        example.classValue = static_cast<std::uint8_t>((v > 0.5F) != (below(10) == 0));
+        classValue = static_cast<std::uint8_t>(below(2));
+      } else if (labelling != 3) {
+        const float v = ruleAttribute < w ? values[static_cast<std::size_t>(ruleAttribute)] : 0.0F;
+        classValue = static_cast<std::uint8_t>((v > 0.5F) != (below(10) == 0));
       }
-      if (oddClasses && below(5) == 0) example.classValue = 2;
-      set.push_back(std::move(example));
+      if (oddClasses && below(5) == 0) classValue = 2;
+      set.emplace_back(classValue, values);
     }
     return set;
   }

@@ -1,7 +1,5 @@
 #include "learner/learner.h"
 
-#include <utility>
-
 Learner::~Learner() {
   root.reset();
   clearExamples();
@@ -9,7 +7,7 @@ Learner::~Learner() {
 }
 
 void Learner::addExample(std::vector<float> values, std::uint8_t classValue) {
-  examples.push_back(Example{classValue, std::move(values)});
+  examples.emplace_back(classValue, values);
 }
 
 void Learner::clearExamples() { examples.clear(); }
