@@ -1,15 +1,15 @@
 #include "induction/row_table.h"
 
 #include <bit>
-#include <cmath>
 #include <cstring>
 #include <utility>
+
+#include "tree/tree_node.h"
 
 namespace {
 
 constexpr std::uint32_t zeroBits = 0x00000000U;
 constexpr std::uint32_t oneBits = 0x3F800000U;
-constexpr std::uint32_t negativeZeroBits = 0x80000000U;
 constexpr std::uint32_t emptySlot = 0xFFFFFFFFU;
 // Beyond this many attributes the direct table would be too large.
 constexpr std::uint32_t maxDirectWidth = 16;
@@ -27,26 +27,6 @@ std::uint64_t hashRow(const float* values, std::uint32_t width, std::uint8_t cla
 bool sameBits(const float* a, const float* b, std::uint32_t width) {
   // Examples without values have no storage to compare.
   return width == 0 || std::memcmp(a, b, std::size_t{width} * sizeof(float)) == 0;
-}
-
-// Whether equal values of one attribute could differ in their bits.
-bool hasAmbiguousValues(const RowTable& table, std::uint32_t attribute) {
-  bool zero = false;
-  bool negativeZero = false;
-  bool nan = false;
-  std::uint32_t nanBits = 0;
-  for (std::uint32_t r = 0; r < table.rows(); ++r) {
-    const float value = table.value(r, attribute);
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    zero = zero || bits == zeroBits;
-    negativeZero = negativeZero || bits == negativeZeroBits;
-    if (std::isnan(value)) {
-      if (nan && bits != nanBits) return true;
-      nan = true;
-      nanBits = bits;
-    }
-  }
-  return zero && negativeZero;
 }
 
 // Examples are counted in this many interleaved copies of the table: one
@@ -82,9 +62,9 @@ std::size_t countBinary(std::span<const Example> examples, std::size_t e, std::u
 
 }  // namespace
 
-bool RowFolder::add(std::span<const Example> examples) {
-  if (unfoldable_) return false;
-  if (!examples.empty() && !started_) {
+void RowFolder::add(std::span<const Example> examples) {
+  if (examples.empty()) return;
+  if (!started_) {
     started_ = true;
     width_ = static_cast<std::uint32_t>(examples.front().values.size());
     table_.width = width_;
@@ -107,15 +87,16 @@ bool RowFolder::add(std::span<const Example> examples) {
     }
   }
   for (; e < examples.size(); ++e) {
-    const Example& example = examples[e];
-    if (example.values.size() != width_ || example.classValue > 1) {
-      unfoldable_ = true;
-      return false;
-    }
     if (direct_) switchToHashing();
-    insertRow(example.values.data(), example.classValue, 1);
+    const Example& example = examples[e];
+    const float* row = example.values.data();
+    if (example.values.size() != width_) {
+      padded_.resize(width_);
+      for (std::uint32_t i = 0; i < width_; ++i) padded_[i] = valueAt(example.values, i);
+      row = padded_.data();
+    }
+    insertRow(row, example.classValue, 1);
   }
-  return true;
 }
 
 void RowFolder::switchToHashing() {
@@ -143,7 +124,7 @@ void RowFolder::growSlots() {
   }
 }
 
-std::uint32_t RowFolder::insertRow(const float* values, std::uint8_t classValue, std::uint64_t count) {
+void RowFolder::insertRow(const float* values, std::uint8_t classValue, std::uint64_t count) {
   // Half full at most, so that a probe ends soon.
   if ((table_.rows() + 1) * 2 > slots_.size()) growSlots();
   const std::size_t mask = slots_.size() - 1;
@@ -153,7 +134,7 @@ std::uint32_t RowFolder::insertRow(const float* values, std::uint8_t classValue,
     if (table_.classes[row] == classValue &&
         sameBits(table_.values.data() + std::size_t{row} * width_, values, width_)) {
       table_.counts[row] += count;
-      return row;
+      return;
     }
     slot = (slot + 1) & mask;
   }
@@ -162,17 +143,17 @@ std::uint32_t RowFolder::insertRow(const float* values, std::uint8_t classValue,
   table_.values.insert(table_.values.end(), values, values + width_);
   table_.classes.push_back(classValue);
   table_.counts.push_back(count);
-  return row;
 }
 
-bool RowFolder::finish(RowTable& table) {
-  if (unfoldable_) return false;
+RowTable RowFolder::finish() {
   if (direct_) switchToHashing();
-  for (std::uint32_t i = 0; i < width_; ++i) {
-    if (hasAmbiguousValues(table_, i)) return false;
-  }
-  table = std::move(table_);
-  table_ = RowTable{};
-  slots_.clear();
-  return true;
+  RowTable table = std::move(table_);
+  *this = RowFolder{};
+  return table;
+}
+
+RowTable foldRows(std::span<const Example> examples) {
+  RowFolder folder;
+  folder.add(examples);
+  return folder.finish();
 }
