@@ -39,18 +39,6 @@ ExampleValues& ExampleValues::operator=(ExampleValues&& other) noexcept {
   return *this;
 }
 
-float* ExampleValues::heapData() const noexcept {
-  float* block = nullptr;
-  std::memcpy(&block, &slots_[0], sizeof block);
-  return block;
-}
-
-std::size_t ExampleValues::heapSize() const noexcept {
-  std::uint32_t size = 0;
-  std::memcpy(&size, &slots_[inlineCapacity - 1], sizeof size);
-  return size;
-}
-
 void ExampleValues::release() noexcept {
   delete[] heapData();
   count_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <span>
 
@@ -47,8 +48,16 @@ class ExampleValues {
   static constexpr std::uint8_t heapMark = 0xFF;
 
   bool onHeap() const noexcept { return count_ == heapMark; }
-  float* heapData() const noexcept;
-  std::size_t heapSize() const noexcept;
+  float* heapData() const noexcept {
+    float* block = nullptr;
+    std::memcpy(&block, &slots_[0], sizeof block);
+    return block;
+  }
+  std::size_t heapSize() const noexcept {
+    std::uint32_t size = 0;
+    std::memcpy(&size, &slots_[inlineCapacity - 1], sizeof size);
+    return size;
+  }
   void release() noexcept;
   void takeFrom(ExampleValues& other) noexcept;
 
