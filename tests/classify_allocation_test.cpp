@@ -63,29 +63,23 @@ TEST(FailedAllocation, LeavesValuesAndTheTrainingSetAsTheyWere) {
     EXPECT_EQ(std::vector<float>(values.begin(), values.end()), kept);
   }
 
-  // Each of the allocations that adding an example makes fails in turn:
-  // the copy of the values, their block, the training set's growth.
+  // Each allocation that adding an example makes fails in turn: the copy of
+  // the values, their block, the training set's growth.
   Learner learner;
   learner.addExample(narrow, 1);
-  for (std::size_t k = 1;; ++k) {
-    const std::size_t before = learner.examples.size();
+  for (std::size_t k = 1; learner.examples.size() == 1; ++k) {
+    ASSERT_LT(k, 10U);
     failing = allocations + k;
     try {
       learner.addExample(wide, 0);
-      failing = 0;
-      ASSERT_EQ(learner.examples.size(), before + 1);
-      break;
     } catch (const std::bad_alloc&) {
-      failing = 0;
-      ASSERT_EQ(learner.examples.size(), before);
+      EXPECT_EQ(learner.examples.size(), 1U);
     }
-    ASSERT_LT(k, 10U);
+    failing = 0;
   }
-  ASSERT_EQ(learner.examples.size(), 2U);
-  const Example& first = learner.examples[0];
-  const Example& second = learner.examples[1];
-  EXPECT_EQ(first.classValue, 1);
-  EXPECT_EQ(std::vector<float>(first.values.begin(), first.values.end()), narrow);
-  EXPECT_EQ(second.classValue, 0);
-  EXPECT_EQ(std::vector<float>(second.values.begin(), second.values.end()), wide);
+  const auto valuesOf = [](const Example& e) { return std::vector<float>(e.values.begin(), e.values.end()); };
+  EXPECT_EQ(learner.examples[0].classValue, 1);
+  EXPECT_EQ(valuesOf(learner.examples[0]), narrow);
+  EXPECT_EQ(learner.examples[1].classValue, 0);
+  EXPECT_EQ(valuesOf(learner.examples[1]), wide);
 }

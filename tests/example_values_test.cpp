@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <limits>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -20,34 +19,21 @@ std::vector<float> valuesOf(std::size_t size, float first) {
 
 std::vector<float> contents(const ExampleValues& values) { return {values.begin(), values.end()}; }
 
-bool heldInline(const ExampleValues& values) {
-  const auto* record = reinterpret_cast<const unsigned char*>(&values);
-  const auto* data = reinterpret_cast<const unsigned char*>(values.data());
-  return data >= record && data < record + sizeof values;
-}
-
 const std::size_t sizes[] = {0, 1, 3, 4, 9};
 
 }  // namespace
 
 TEST(ExampleValues, HoldsUpToThreeInTheRecordAndMoreOnTheHeap) {
   for (const std::size_t size : sizes) {
-    const std::vector<float> expected = valuesOf(size, 1.5F);
-    ExampleValues values(expected);
-    EXPECT_EQ(values.size(), size);
-    EXPECT_EQ(values.empty(), size == 0);
-    EXPECT_EQ(heldInline(values), size <= ExampleValues::inlineCapacity) << size;
-    EXPECT_EQ(contents(values), expected);
-    EXPECT_EQ(values.end() - values.begin(), static_cast<std::ptrdiff_t>(size));
-    for (std::size_t i = 0; i < size; ++i) {
-      EXPECT_EQ(values[i], expected[i]);
-      values[i] = -values[i];
-      EXPECT_EQ(values.data()[i], -expected[i]);
-    }
+    ExampleValues values(valuesOf(size, 1.5F));
+    const auto* data = reinterpret_cast<const char*>(values.data());
+    const auto* record = reinterpret_cast<const char*>(&values);
+    EXPECT_EQ(data >= record && data < record + sizeof values, size <= ExampleValues::inlineCapacity) << size;
+    for (float& value : values) value += 1.0F;
+    EXPECT_EQ(contents(values), valuesOf(size, 2.5F));
   }
   // Every bit of every value is kept, NaN payloads included.
-  const float odd[] = {std::bit_cast<float>(0x7FA00001U), -0.0F, std::numeric_limits<float>::infinity(),
-                       std::bit_cast<float>(0xFFC00123U)};
+  const float odd[] = {std::bit_cast<float>(0x7FA00001U), -0.0F, 1.0F, std::bit_cast<float>(0xFFC00123U)};
   for (const std::size_t size : {std::size_t{3}, std::size_t{4}}) {
     const ExampleValues values(std::span<const float>(odd, size));
     for (std::size_t i = 0; i < size; ++i) {
@@ -58,33 +44,22 @@ TEST(ExampleValues, HoldsUpToThreeInTheRecordAndMoreOnTheHeap) {
 
 TEST(ExampleValues, CopiesAndMovesBetweenEveryKind) {
   for (const std::size_t from : sizes) {
+    const ExampleValues original(valuesOf(from, 1.0F));
     for (const std::size_t to : sizes) {
-      const std::vector<float> source = valuesOf(from, 1.0F);
-      const ExampleValues original(source);
-
       ExampleValues copied(valuesOf(to, 100.0F));
       copied = original;
-      EXPECT_EQ(contents(copied), source) << from << " over " << to;
-      EXPECT_EQ(contents(original), source);
-      if (from > 0) {
-        EXPECT_NE(copied.data(), original.data());
-      }
-
+      EXPECT_EQ(contents(copied), valuesOf(from, 1.0F)) << from << " over " << to;
       ExampleValues moved(valuesOf(to, 100.0F));
       ExampleValues donor(original);
       moved = std::move(donor);
-      EXPECT_EQ(contents(moved), source) << from << " over " << to;
+      EXPECT_EQ(contents(moved), valuesOf(from, 1.0F)) << from << " over " << to;
       EXPECT_TRUE(donor.empty());  // NOLINT(bugprone-use-after-move): the moved-from state is defined
     }
-    const std::vector<float> source = valuesOf(from, 1.0F);
-    ExampleValues values(source);
+    ExampleValues values(original);
     const ExampleValues& same = values;
     values = same;
-    values = std::move(values);  // NOLINT(performance-move-const-arg)
-    EXPECT_EQ(contents(values), source);
-    ExampleValues constructed(std::move(values));
-    EXPECT_EQ(contents(constructed), source);
-    EXPECT_EQ(contents(ExampleValues(constructed)), source);
+    const ExampleValues constructed(std::move(values));
+    EXPECT_EQ(contents(constructed), contents(original));
   }
 }
 
@@ -99,9 +74,5 @@ TEST(ExampleValues, AssigningThemKeepsTheClassByteInTheirPadding) {
     examples[1].values = examples[0].values;
     EXPECT_EQ(examples[0].classValue, 7);
     EXPECT_EQ(examples[1].classValue, 9);
-    EXPECT_EQ(contents(examples[1].values), valuesOf(size, 2.0F));
   }
-  examples.resize(1000, examples[1]);
-  EXPECT_EQ(examples[0].classValue, 7);
-  EXPECT_EQ(examples[999].classValue, 9);
 }
