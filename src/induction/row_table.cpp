@@ -28,6 +28,11 @@ bool sameBits(const float* a, const float* b, std::uint32_t width) {
   return width == 0 || std::memcmp(a, b, std::size_t{width} * sizeof(float)) == 0;
 }
 
+// How far ahead of the pass over the training set its memory is asked for,
+// in examples: 4 KiB.
+constexpr std::size_t prefetchAhead = 256;
+constexpr std::size_t examplesPerLine = 64 / sizeof(Example);
+
 // Examples are counted in this many interleaved copies of the table: one
 // copy would make every example wait for the previous example's increment
 // whenever the two have the same row.
@@ -48,6 +53,11 @@ std::size_t countBinary(std::span<const Example> examples, std::size_t e, std::u
   // the one of the two that its bit 29 names.
   constexpr std::uint64_t bit29 = 0x0000000100000001ULL;
   for (; e < examples.size(); ++e) {
+    // The hardware's own prefetch leaves the loop waiting for memory a
+    // third of the time.
+    if (e % examplesPerLine == 0 && e + prefetchAhead < examples.size()) {
+      __builtin_prefetch(&examples[e + prefetchAhead]);
+    }
     const Example& example = examples[e];
     if (example.values.size() != width) break;
     const float* values = example.values.data();
