@@ -235,7 +235,8 @@ TEST_F(SplitSearch, ThreeInputAndScoresAboveOne) {
 TEST(AttributeOrder, PutsNaNAfterEveryNumber) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   ExampleSet set{example({nan}, 0), example({1}, 1), example({nan}, 1), example({-1}, 0), example({0}, 1)};
-  for (int i = 0; i < 50; ++i) set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 7)}, i % 2));
+  for (int i = 0; i < 50; ++i)
+    set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 7)}, static_cast<std::uint8_t>(i % 2)));
   const SortedColumn column = columnOf(Folded(set).all(), 0);
   const auto firstNaN = column.values.begin() + static_cast<std::ptrdiff_t>(column.numbers);
   EXPECT_TRUE(std::is_sorted(column.values.begin(), firstNaN));
