@@ -1,5 +1,7 @@
 #include "dataset.h"
 
+#include <malloc.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +92,12 @@ void readCsv(std::FILE* file, Dataset& into) {
     read.values.insert(read.values.end(), fields.begin(), fields.end() - 1);
     read.classes.push_back(classValue == 1.0F ? 1 : 0);
   }
+  // The growth of the vectors may have left them twice the size they need,
+  // and the blocks they grew out of resident, beside which the training set
+  // would then sit.
+  read.values.shrink_to_fit();
+  read.classes.shrink_to_fit();
+  malloc_trim(0);
   into = std::move(read);
 }
 

@@ -147,12 +147,14 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Appends to the training set as Learner::addExample does, without a
+// vector of its own for each example.
 void fill(Learner& learner, const Dataset& data) {
   learner.clearExamples();
   learner.examples.reserve(data.size());
   const float* values = data.values.data();
   for (std::size_t i = 0; i < data.size(); ++i, values += data.width) {
-    learner.addExample(std::vector<float>(values, values + data.width), data.classes[i]);
+    learner.examples.emplace_back(data.classes[i], std::span<const float>(values, data.width));
   }
 }
 
