@@ -64,7 +64,7 @@ bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fa
   // Counted only for an observer: the rows alone decide the growth.
   if (observer != nullptr) observer->tell(NodeSplit{&node, examplesIn(pass), examplesIn(fail)});
   if (pass.rows.empty() || fail.rows.empty()) {
-    if (observer != nullptr) observer->tell(GrowthStopped{&node});
+    if (observer != nullptr) observer->tell(GrowthStopped{&node, growthFailure});
     throw growthFailure;
   }
   return true;

@@ -69,6 +69,7 @@ struct NodeSplit {
 // with `growthFailure`, and the tree stays as far as it grew.
 struct GrowthStopped {
   const TreeNode* node;
+  const char* message;
 };
 
 using GrowthEvent =
