@@ -119,6 +119,15 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
                           "The node not grown yet is an empty leaf of class 0 too: root.no.\n"),
             std::string::npos);
 
+  EXPECT_EQ(explain({"-"}, "1\n0\n1\n").out,
+            "3 examples of 0 values from standard input.\n\n"
+            "root: 3 examples, 1 of class 0 and 2 of class 1\n"
+            "  predicate =, as every value is 0 or 1\n"
+            "  leaf: class 1, the majority class, as the examples have no values\n\n"
+            "The tree, as treebench-view draws it:\nclass 1\n");
+  EXPECT_EQ(explain({"-"}, "").out,
+            "0 examples from standard input.\n\nNo tree: there are no examples to learn from.\n");
+
   // Of the root's blocks, those that hold the quoted figures.
   const std::string xorRun = explain({"-"}, "0,0,0\n0,1,1\n1,0,1\n1,1,0\n").out;
   EXPECT_NE(xorRun.find("  x1: 3 cuts, each scored, in sorted order\n"

@@ -86,9 +86,11 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     errno = 0;
     out << source(options, data) << ".\n\n";
   }
-  Explanation explanation(out);
-  learnExplained(learner, explanation);
-  out << '\n';
+  if (!learner.examples.empty()) {
+    Explanation explanation(out);
+    learnExplained(learner, explanation);
+    out << '\n';
+  }
   if (learner.root) {
     out << "The tree, as treebench-view draws it:\n";
     drawTree(*learner.root, LineStyle::boxDrawing, out);
