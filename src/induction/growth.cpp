@@ -31,10 +31,7 @@ bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fa
   const std::uint32_t majority = majorityClass(set);
   pred = choosePredicate(set);
   node.pred = pred;
-  if (observer != nullptr) {
-    observer->tell(NodeBegun{&node, classTallies, setSize,
-                             classes[majority] ? std::uint8_t{1} : std::uint8_t{0}, pred, set.table->width});
-  }
+  if (observer != nullptr) observer->tell(NodeBegun{&node, classTallies, setSize, pred});
 
   // The stop tests, in order: a pure set, a set without attributes, a set
   // that no attribute can split.

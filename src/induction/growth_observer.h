@@ -22,9 +22,7 @@ struct NodeBegun {
   const TreeNode* node;
   ClassTally classes;      // examples of class 0 and of class 1
   std::uint64_t examples;  // of any class byte
-  std::uint8_t majority;   // the class a leaf of this set answers
   char pred;
-  std::uint32_t attributes;
 };
 
 enum class LeafReason { oneClass, noValues, noSplit };
