@@ -2,6 +2,7 @@
 #include <memory>
 #include <numeric>
 
+#include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "tree/tree_node.h"
 
@@ -18,24 +19,35 @@ void partition(const RowSet& set, const TreeNode& node, RowSet& pass, RowSet& fa
   fail = RowSet{&table, set.rows.subspan(passing)};
 }
 
+std::uint64_t examplesIn(const RowSet& set) {
+  std::uint64_t examples = 0;
+  for (const std::uint32_t row : set.rows) examples += set.table->counts[row];
+  return examples;
+}
+
 }  // namespace
 
 bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fail) {
   const std::uint32_t majority = majorityClass(set);
   pred = choosePredicate(set);
   node.pred = pred;
+  if (observer != nullptr) observer->tell(NodeBegun{&node, classTallies, setSize, pred});
 
   // The stop tests, in order: a pure set, a set without attributes, a set
   // that no attribute can split.
   const bool pure = classTallies[majority] >= setSize;
   if (pure || set.table->width == 0) {
     makeLeaf(node, majority);
+    if (observer != nullptr)
+      observer->tell(LeafMade{&node, pure ? LeafReason::oneClass : LeafReason::noValues});
     return false;
   }
   findThresholds(majority, set);
   const std::uint32_t attribute = chooseAttribute(majority);
+  if (observer != nullptr) observer->tell(AttributeChosen{gains, attribute});
   if (attribute == noIndex) {
     makeLeaf(node, majority);
+    if (observer != nullptr) observer->tell(LeafMade{&node, LeafReason::noSplit});
     return false;
   }
 
@@ -46,7 +58,12 @@ bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fa
   // with two empty children rather than a node with one.
   node.left = std::make_unique<TreeNode>();
   node.right = std::make_unique<TreeNode>();
-  if (pass.rows.empty() || fail.rows.empty()) throw growthFailure;
+  // Counted only for an observer: the rows alone decide the growth.
+  if (observer != nullptr) observer->tell(NodeSplit{&node, examplesIn(pass), examplesIn(fail)});
+  if (pass.rows.empty() || fail.rows.empty()) {
+    if (observer != nullptr) observer->tell(GrowthStopped{&node, growthFailure});
+    throw growthFailure;
+  }
   return true;
 }
 

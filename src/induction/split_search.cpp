@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "induction/entropy.h"
+#include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "tree/tree_node.h"
 
@@ -119,26 +120,35 @@ void TreeBuilder::findThresholds(std::uint32_t majority, const RowSet& set) {
   SortedColumn column;
   std::vector<float> candidates;
   std::vector<std::uint32_t> positions;
+  std::vector<float> scores;
   for (std::uint32_t i = 0; i < n; ++i) {
     sortColumn(set, i, column);
     findCandidates(column, candidates, positions);
-    const std::uint32_t best = bestCandidate(majority, candidates, column);
+    const std::uint32_t best =
+        bestCandidate(majority, candidates, column, observer != nullptr ? &scores : nullptr);
     // The threshold is the value of the upper entry of the chosen cut, not
     // the midpoint: a value that occurs in the set, which '=' can match.
     // With no candidate (only possible for a one-class set) it stays 0.
     if (best != noIndex) thresholds[i] = column.values[positions[best] + 1];
     thresholdPasses[i] = countPasses(column, thresholds[i]);
+    if (observer != nullptr) {
+      observer->tell(ThresholdsFound{i, gains[i] != unusableGain, &column, candidates, positions, scores,
+                                     best, thresholds[i]});
+    }
   }
 }
 
 std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, const std::vector<float>& candidates,
-                                         const SortedColumn& column) const {
+                                         const SortedColumn& column, std::vector<float>* scores) const {
+  if (scores != nullptr) scores->clear();
   if (candidates.empty()) return noIndex;
   if (candidates.size() == 1) return 0;
   float best = splitScore(majority, countPasses(column, candidates[0]));
+  if (scores != nullptr) scores->push_back(best);
   std::uint32_t index = 0;
   for (std::uint32_t c = 1; c < candidates.size(); ++c) {
     const float score = splitScore(majority, countPasses(column, candidates[c]));
+    if (scores != nullptr) scores->push_back(score);
     // Of equal scores the earliest cut wins.
     if (best < score) {
       best = score;

@@ -7,6 +7,7 @@
 
 #include "induction/row_table.h"
 
+struct GrowthObserver;
 struct Learner;
 struct TreeNode;
 
@@ -76,6 +77,9 @@ struct TreeBuilder {
   std::uint64_t setSize = 0;
   std::vector<ClassTally> thresholdPasses;
 
+  // Told of every step when set; not owned.
+  const GrowthObserver* observer = nullptr;
+
   TreeBuilder(Learner& owner, const std::vector<bool>& classValues);
   TreeBuilder(const TreeBuilder&) = delete;
   TreeBuilder& operator=(const TreeBuilder&) = delete;
@@ -94,8 +98,9 @@ struct TreeBuilder {
   // Split search.
   char choosePredicate(const RowSet& set);
   void findThresholds(std::uint32_t majority, const RowSet& set);
+  // Puts the score of every candidate it scores into `scores`, when given.
   std::uint32_t bestCandidate(std::uint32_t majority, const std::vector<float>& candidates,
-                              const SortedColumn& column) const;
+                              const SortedColumn& column, std::vector<float>* scores = nullptr) const;
   // The score of a split from the examples of each class that pass it.
   float splitScore(std::uint32_t majority, const ClassTally& passes) const;
   std::uint32_t chooseAttribute(std::uint32_t majority);
