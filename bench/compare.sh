@@ -4,11 +4,13 @@
 # decision tree (bench/peer_fit.py), and prints one Markdown table.
 #
 #   bench/compare.sh            # the whole run, a few minutes
-#   SIZES="10000 100000" CODES="% #" bench/compare.sh
+#   SIZES="10000 100000" CODES="% #" REPEAT=5 bench/compare.sh
 #
-# Both sides learn from the same CSV file. Times are the best of 3 runs of
-# learn and of fit alone; memory is each process's peak resident size,
-# loading included.
+# Both sides learn from the same CSV file. Times are the best of REPEAT
+# (default 3) runs of learn and of fit alone; memory is each process's peak
+# resident size, loading included. The peer's peak is given twice: loading
+# the file as float64, the usual way, and as float32 (one more fit, whose
+# time is not shown).
 set -eu
 # The concept codes include `*`, which must not match file names.
 set -f
@@ -18,6 +20,7 @@ top=$(dirname "$here")
 bench=${TREEBENCH_BENCH:-$top/build/release/treebench-bench}
 sizes=${SIZES:-"10000 100000 1000000 10000000"}
 codes=${CODES:-"| ^ & # % *"}
+repeat=${REPEAT:-3}
 
 if [ ! -x "$bench" ] || [ -z "${TREEBENCH_BENCH:-}" ]; then
   make -C "$top" bench >/dev/null
@@ -51,25 +54,26 @@ if [ -n "$python" ]; then
   echo "Peer: scikit-learn $("$python" -c 'import sklearn; print(sklearn.__version__)') DecisionTreeClassifier(criterion=\"entropy\") under $python."
 fi
 echo
-echo "| set | examples | learn s | ns/example | fit s | fit / learn | peak MB | peer peak MB | nodes | peer nodes |"
-echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+echo "| set | examples | learn s | ns/example | fit s | fit / learn | peak MB | peer peak MB | peer f32 peak MB | nodes | peer nodes |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 for code in $codes; do
   for size in $sizes; do
     csv=$work/set.csv
     "$bench" --generate "$code" "$size" --seed 1 --write "$csv"
-    ours=$("$bench" "$csv" --repeat 3)
+    ours=$("$bench" "$csv" --repeat "$repeat")
     learn=$(field learn_s "$ours")
     perExample=$(awk -v s="$learn" -v n="$size" 'BEGIN { printf "%.1f", s * 1e9 / n }')
-    fit=-; ratio=-; peerPeak=-; peerNodes=-
+    fit=-; ratio=-; peerPeak=-; peer32Peak=-; peerNodes=-
     if [ -n "$python" ]; then
-      peer=$("$python" "$here/peer_fit.py" "$csv" --repeat 3)
+      peer=$("$python" "$here/peer_fit.py" "$csv" --repeat "$repeat")
+      peer32Peak=$(field peak_rss_mb "$("$python" "$here/peer_fit.py" "$csv" --repeat 1 --float32)")
       fit=$(field fit_s "$peer")
       ratio=$(awk -v f="$fit" -v l="$learn" 'BEGIN { if (l > 0) printf "%.1f", f / l; else print "-" }')
       peerPeak=$(field peak_rss_mb "$peer")
       peerNodes=$(field nodes "$peer")
     fi
     shown=$(printf '%s' "$code" | sed 's/|/\\|/')
-    echo "| \`$shown\` | $size | $learn | $perExample | $fit | $ratio | $(field peak_rss_mb "$ours") | $peerPeak | $(field nodes "$ours") | $peerNodes |"
+    echo "| \`$shown\` | $size | $learn | $perExample | $fit | $ratio | $(field peak_rss_mb "$ours") | $peerPeak | $peer32Peak | $(field nodes "$ours") | $peerNodes |"
     rm -f "$csv"
   done
 done

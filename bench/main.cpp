@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "dataset.h"
+#include "examples/dataset.h"
 #include "examples/example_generator.h"
 #include "learner/learner.h"
 
@@ -92,20 +92,9 @@ int finish(int status) {
 
 unsigned long long number(const char* text, const char* what, unsigned long long least,
                           unsigned long long most) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || errno != 0 || *text == '-' || value < least || value > most)
-    usage("bad " + std::string(what) + " '" + text + "': give a number from " + std::to_string(least) +
-          " to " + std::to_string(most));
-  return value;
-}
-
-// The most examples of `width` values that the data set and the learner can
-// index; more could never be held, however much memory there is.
-std::size_t countLimit(std::size_t width) {
-  return std::min({std::vector<float>().max_size() / std::max<std::size_t>(width, 1),
-                   std::vector<std::uint8_t>().max_size(), ExampleSet().max_size()});
+  if (const auto value = wholeNumber(text, least, most)) return *value;
+  usage("bad " + std::string(what) + " '" + text + "': give a number from " + std::to_string(least) + " to " +
+        std::to_string(most));
 }
 
 // The request of the command line. The first of --help, --version or a
@@ -122,7 +111,7 @@ Request parse(int argc, char** argv, Options& options) {
       const std::string code = argv[i + 1];
       if (code.size() != 1 || !isFitnessFunction(code[0])) usage("unknown concept code '" + code + "'");
       options.fitness = code[0];
-      options.count = number(argv[i + 2], "example count", 0, countLimit(valueCount(options.fitness)));
+      options.count = number(argv[i + 2], "example count", 0, maxExamples(valueCount(options.fitness)));
       i += 2;
     } else if (arg == "--seed" && hasNext) {
       options.seed =
@@ -145,15 +134,6 @@ Request parse(int argc, char** argv, Options& options) {
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void fill(Learner& learner, const Dataset& data) {
-  learner.clearExamples();
-  learner.examples.reserve(data.size());
-  const float* values = data.values.data();
-  for (std::size_t i = 0; i < data.size(); ++i, values += data.width) {
-    learner.addExample(std::vector<float>(values, values + data.width), data.classes[i]);
-  }
 }
 
 // Nodes and levels (a lone root is depth 0), walked without recursion.
@@ -218,22 +198,10 @@ int measure(const Options& options) {
   Dataset data;
   const auto loadStart = std::chrono::steady_clock::now();
   if (!options.csv.empty()) {
-    std::FILE* file = std::fopen(options.csv.c_str(), "r");
-    if (file == nullptr) {
-      std::fprintf(stderr, "%s: cannot open: %s\n", options.csv.c_str(), std::strerror(errno));
+    if (const auto refused = loadCsv(options.csv, stdin, data)) {
+      std::fprintf(stderr, "%s\n", refused->c_str());
       return 1;
     }
-    try {
-      readCsv(file, data);
-    } catch (const CsvError& error) {
-      std::fclose(file);
-      std::fprintf(stderr, "%s:%zu: %s\n", options.csv.c_str(), error.line, error.reason.c_str());
-      return 1;
-    } catch (...) {
-      std::fclose(file);
-      throw;
-    }
-    std::fclose(file);
   } else {
     data = generate(options.fitness, options.count, options.seed);
   }
@@ -243,7 +211,7 @@ int measure(const Options& options) {
   Learner learner;
   double best = 0.0;
   for (int run = 0; run < options.repeat; ++run) {
-    fill(learner, data);
+    fillLearner(learner, data);
     const auto start = std::chrono::steady_clock::now();
     const std::string failure = learnOnce(learner);
     const double seconds = secondsSince(start);

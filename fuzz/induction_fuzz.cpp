@@ -64,13 +64,13 @@ ExampleSet decode(const std::uint8_t* data, std::size_t size) {
   const bool mixed = (head & 0x80) != 0;
   const std::size_t width = 1 + head % 6;
   ExampleSet set;
+  std::vector<float> values;
   while (!in.empty() && set.size() < maxExamples) {
     const std::uint8_t c = in.byte();
-    Example example;
-    example.classValue = c >= 0xF0 ? c : (c & 1);
     const std::size_t count = mixed ? 1 + in.byte() % 6 : width;
-    for (std::size_t i = 0; i < count; ++i) example.values.push_back(in.value());
-    set.push_back(example);
+    values.clear();
+    for (std::size_t i = 0; i < count; ++i) values.push_back(in.value());
+    set.emplace_back(c >= 0xF0 ? c : static_cast<std::uint8_t>(c & 1), values);
   }
   return set;
 }
@@ -132,22 +132,25 @@ void checkLeaves(const TreeNode* root, const ExampleSet& examples) {
 }
 
 // The order the threshold search sorts by must be a strict weak order for
-// any floats, NaN and both zeros included, or the sort is undefined.
+// any floats, NaN and both zeros included, or the sort is undefined; and
+// only entries of the same bits and class may tie, or the threshold would
+// depend on the sort.
 void checkStrictWeakOrder(const ExampleSet& set) {
   const std::size_t n = std::min<std::size_t>(set.size(), 20);
   const AttributeOrder before;
+  std::vector<ColumnEntry> column(n);
   for (std::uint32_t attribute = 0; attribute < 6; ++attribute) {
-    sortAttribute = attribute;
-    for (std::size_t a = 0; a < n; ++a) {
-      FUZZ_CHECK(!before(set[a], set[a]));
-      for (std::size_t b = 0; b < n; ++b) {
-        const bool ab = before(set[a], set[b]);
-        FUZZ_CHECK(!(ab && before(set[b], set[a])));
-        for (std::size_t c = 0; c < n; ++c) {
-          if (ab && before(set[b], set[c])) FUZZ_CHECK(before(set[a], set[c]));
-          const bool abTied = !ab && !before(set[b], set[a]);
-          const bool bcTied = !before(set[b], set[c]) && !before(set[c], set[b]);
-          if (abTied && bcTied) FUZZ_CHECK(!before(set[a], set[c]) && !before(set[c], set[a]));
+    for (std::size_t e = 0; e < n; ++e) column[e] = {valueAt(set[e].values, attribute), set[e].classValue, 1};
+    for (const ColumnEntry& a : column) {
+      FUZZ_CHECK(!before(a, a));
+      for (const ColumnEntry& b : column) {
+        const bool ab = before(a, b);
+        FUZZ_CHECK(!(ab && before(b, a)));
+        const bool same =
+            std::memcmp(&a.value, &b.value, sizeof a.value) == 0 && a.classValue == b.classValue;
+        FUZZ_CHECK(same == (!ab && !before(b, a)));
+        for (const ColumnEntry& c : column) {
+          if (ab && before(b, c)) FUZZ_CHECK(before(a, c));
         }
       }
     }
@@ -162,7 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkStrictWeakOrder(training);
 
   Learner learner;
-  for (const Example& example : training) learner.addExample(example.values, example.classValue);
+  for (const Example& example : training) {
+    learner.addExample(std::vector<float>(example.values.begin(), example.values.end()), example.classValue);
+  }
   std::ostringstream printed;
   std::streambuf* const console = std::cout.rdbuf(printed.rdbuf());
   learner.learn();
@@ -172,7 +177,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(wellFormed(learner.root.get()));
   if (!printed.str().empty()) {
     FUZZ_CHECK(printed.str() == "Illegal C4.5 Tree structure.\n");
+    // Kept as they were given, in their order.
     FUZZ_CHECK(learner.examples.size() == training.size());
+    for (std::size_t e = 0; e < training.size(); ++e) {
+      const Example& kept = learner.examples[e];
+      FUZZ_CHECK(kept.classValue == training[e].classValue &&
+                 kept.values.size() == training[e].values.size());
+      FUZZ_CHECK(std::memcmp(kept.values.data(), training[e].values.data(),
+                             kept.values.size() * sizeof(float)) == 0);
+    }
     return 0;
   }
   FUZZ_CHECK(learner.examples.empty());

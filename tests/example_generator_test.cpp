@@ -80,7 +80,8 @@ TEST(TrainAndTest, PrintsTheInputLineAndVerdictThenAddsTheExample) {
   std::srand(seedDrawing({1, 0}));
   EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n");
   ASSERT_EQ(learner.examples.size(), 1U);
-  EXPECT_EQ(learner.examples[0].values, (std::vector<float>{1, 0}));
+  const ExampleValues& added = learner.examples[0].values;
+  EXPECT_EQ(std::vector<float>(added.begin(), added.end()), (std::vector<float>{1, 0}));
   EXPECT_EQ(learner.examples[0].classValue, 1);
 
   std::srand(seedDrawing({1, 1, 1}));

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a temporary prefix, then runs the installed
 # programs: the workbench without a terminal, driven by a key script, loads
-# and saves a tree, and the viewer reads the tree that the workbench saved.
+# and saves a tree, the viewer reads the tree that the workbench saved, and
+# the explainer saves the same tree from the examples of and.
 # Arguments: the cmake program, the build folder, the binary and manual
 # folders relative to the prefix, and the project's version.
 set -eu
@@ -21,7 +22,7 @@ fail() {
 
 "$cmake" --install "$build" --prefix "$prefix" >"$prefix/install.log" || fail "cmake --install failed"
 
-for program in treebench treebench-view; do
+for program in treebench treebench-view treebench-explain; do
   [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program was not installed"
   page="$prefix/$mandir/man1/$program.1"
   [ -s "$page" ] || fail "$mandir/man1/$program.1 was not installed"
@@ -55,4 +56,9 @@ grep -qx 'The tree computes & (and)\.' "$prefix/table.txt" || fail "the installe
 status=0
 "$view" "$prefix/missing.txt" 2>/dev/null || status=$?
 [ "$status" -eq 1 ] || fail "a missing file ended with status $status, not 1"
-echo "install test: both programs installed and ran from $prefix"
+explain="$prefix/$bindir/treebench-explain"
+printf '0,0,0\n0,1,0\n1,0,0\n1,1,1\n' | "$explain" --save "$prefix/explained.txt" - >"$prefix/explained.log" ||
+  fail "the installed treebench-explain failed"
+cmp -s "$prefix/and.txt" "$prefix/explained.txt" || fail "treebench-explain saved another tree than and's"
+[ "$("$explain" --version)" = "treebench-explain (treebench) $version" ] || fail "treebench-explain --version"
+echo "install test: the three programs installed and ran from $prefix"

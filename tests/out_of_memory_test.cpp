@@ -69,8 +69,8 @@ std::vector<std::pair<std::uint8_t, Values>> contents(const Learner& learner) {
 
 // Every input of three 0/1 values many times over, under `fitness`; with
 // `negativeZero`, one zero of the first value is negative, which equals zero
-// but keeps the set from being folded into its distinct inputs: the two
-// kinds of training set the induction handles differently.
+// but keeps the set out of the direct table of 0/1 inputs, so that it is
+// folded by hashing: the two ways the induction folds a training set.
 Training repeatedInputs(FitnessFunction fitness = '%', bool negativeZero = false) {
   Training training;
   for (int round = 0; round < 5; ++round) {

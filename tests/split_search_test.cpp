@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -13,6 +14,23 @@ namespace {
 using Pairs = std::vector<std::pair<float, int>>;
 using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
+// A set folded as learn folds the training set, with all its rows.
+struct Folded {
+  RowTable table;
+  std::vector<std::uint32_t> rows;
+
+  explicit Folded(const ExampleSet& set) : table(foldRows(set)), rows(table.rows()) {
+    for (std::uint32_t r = 0; r < rows.size(); ++r) rows[r] = r;
+  }
+  RowSet all() { return RowSet{&table, rows}; }
+};
+
+SortedColumn columnOf(const RowSet& set, std::uint32_t attribute) {
+  SortedColumn column;
+  sortColumn(set, attribute, column);
+  return column;
+}
+
 // A builder prepared for one set as tree growth prepares it: classes
 // counted, predicate chosen.
 struct SplitSearch : ::testing::Test {
@@ -20,26 +38,33 @@ struct SplitSearch : ::testing::Test {
   TreeBuilder builder{learner, {false, true}};
   std::uint32_t majority = 0;
 
-  void prepare(const ExampleSet& set) {
+  void prepare(const RowSet& set) {
     majority = builder.majorityClass(set);
     builder.pred = builder.choosePredicate(set);
   }
 
-  static ExampleSet sortedBy(ExampleSet set, std::uint32_t attribute) {
-    sortAttribute = attribute;
-    std::sort(set.begin(), set.end(), AttributeOrder{});
-    return set;
-  }
-
-  static Pairs sortedOn(const ExampleSet& set, std::uint32_t attribute) {
-    return pairsOf(sortedBy(set, attribute), attribute);
+  // The sorted (value, class) pairs of one attribute, one for each example.
+  static Pairs sortedOn(const RowSet& set, std::uint32_t attribute) {
+    const SortedColumn column = columnOf(set, attribute);
+    Pairs pairs;
+    for (std::size_t e = 0; e < column.values.size(); ++e) {
+      const ClassTally here = column.from[e];
+      const ClassTally next = column.from[e + 1];
+      const std::uint64_t count = here[0] - next[0] + here[1] - next[1];
+      for (std::uint64_t k = 0; k < count; ++k) pairs.emplace_back(column.values[e], column.classes[e]);
+    }
+    return pairs;
   }
 
   // The candidate cuts of one attribute: midpoints and their positions.
-  static Cuts cutsOn(const ExampleSet& set, std::uint32_t attribute) {
+  static Cuts cutsOn(const RowSet& set, std::uint32_t attribute) {
     Cuts cuts;
-    findCandidates(sortedBy(set, attribute), attribute, cuts.first, cuts.second);
+    findCandidates(columnOf(set, attribute), cuts.first, cuts.second);
     return cuts;
+  }
+
+  float scoreAt(const RowSet& set, std::uint32_t attribute, float threshold) const {
+    return builder.splitScore(majority, builder.countPasses(columnOf(set, attribute), threshold));
   }
 };
 
@@ -51,7 +76,8 @@ ExampleSet andSet() {
 }  // namespace
 
 TEST_F(SplitSearch, TwoInputAndScoresBothAttributesAlikeAndTakesTheFirst) {
-  ExampleSet set = andSet();
+  Folded folded(andSet());
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(builder.classCounts, (std::vector<float>{3, 1}));
   EXPECT_EQ(majority, 0U);
@@ -63,63 +89,89 @@ TEST_F(SplitSearch, TwoInputAndScoresBothAttributesAlikeAndTakesTheFirst) {
 
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1}));
-  EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
+  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains, (std::vector<float>{0.848934233F, 0.848934233F}));
 }
 
 TEST_F(SplitSearch, TwoInputXorKeepsTheEarliestOfEqualCandidates) {
-  ExampleSet set{example({1, 1}, 0), example({1, 0}, 1), example({0, 1}, 1), example({0, 0}, 0)};
+  Folded folded({example({1, 1}, 0), example({1, 0}, 1), example({0, 1}, 1), example({0, 0}, 0)});
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(majority, 0U);
   EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
   EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F, 1}, {0, 1, 2}}));
-  EXPECT_EQ(builder.splitScore(majority, 0, 0.0F, set), 1.0F);
-  EXPECT_EQ(builder.splitScore(majority, 0, 0.5F, set), 0.0F);
-  EXPECT_EQ(builder.splitScore(majority, 0, 1.0F, set), 1.0F);
-  EXPECT_EQ(builder.bestCandidate(majority, 0, {0.0F, 0.5F, 1.0F}, set), 0U);
+  EXPECT_EQ(scoreAt(set, 0, 0.0F), 1.0F);
+  EXPECT_EQ(scoreAt(set, 0, 0.5F), 0.0F);
+  EXPECT_EQ(scoreAt(set, 0, 1.0F), 1.0F);
+  EXPECT_EQ(builder.bestCandidate(majority, {0.0F, 0.5F, 1.0F}, columnOf(set, 0)), 0U);
 
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds[0], 0.0F);
-  EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
+  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains, (std::vector<float>{1, 1}));
 }
 
 TEST_F(SplitSearch, TwoInputOrHasClassOneAsMajority) {
-  ExampleSet set{example({1, 0}, 1), example({0, 0}, 0), example({1, 1}, 1), example({0, 1}, 1)};
+  Folded folded({example({1, 0}, 1), example({0, 0}, 0), example({1, 1}, 1), example({0, 1}, 1)});
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(majority, 1U);
   EXPECT_EQ(cutsOn(set, 0), (Cuts{{0}, {0}}));
   EXPECT_EQ(cutsOn(set, 1), (Cuts{{0}, {0}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{0, 0}));
-  EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
+  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains, (std::vector<float>{0.848934233F, 0.848934233F}));
 }
 
 TEST_F(SplitSearch, EqualValuesSortClassZeroFirst) {
-  ExampleSet set{example({0}, 1), example({0}, 0), example({1}, 0)};
+  Folded folded({example({0}, 1), example({0}, 0), example({1}, 0)});
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}}));
   EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F}, {0, 1}}));
-  EXPECT_EQ(builder.splitScore(majority, 0, 0.0F, set), 0.725982547F);
-  EXPECT_EQ(builder.splitScore(majority, 0, 0.5F, set), 0.0F);
+  EXPECT_EQ(scoreAt(set, 0, 0.0F), 0.725982547F);
+  EXPECT_EQ(scoreAt(set, 0, 0.5F), 0.0F);
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds[0], 0.0F);
 }
 
+TEST_F(SplitSearch, OfEqualValuesTheThresholdTakesTheSmallestBits) {
+  // Given in the order in which a sort that kept equal values as they came
+  // would take -0.0 and -NaN.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const auto thresholdBits = [this](const ExampleSet& examples) {
+    Folded folded(examples);
+    prepare(folded.all());
+    builder.findThresholds(majority, folded.all());
+    return std::bit_cast<std::uint32_t>(builder.thresholds[0]);
+  };
+  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1), example({0}, 1)}), 0x00000000U);
+  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1)}), 0x80000000U);
+  EXPECT_EQ(thresholdBits({example({1}, 0), example({-nan}, 1), example({nan}, 1)}), 0x7FC00000U);
+}
+
 TEST_F(SplitSearch, AnAttributeWithOneValueIsNotScored) {
-  ExampleSet set{example({0}, 1), example({0}, 0)};
+  Folded folded({example({0}, 1), example({0}, 0)});
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(builder.gains, (std::vector<float>{unusableGain}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds[0], 0.0F);
-  EXPECT_EQ(builder.chooseAttribute(majority, set), noIndex);
+  EXPECT_EQ(builder.chooseAttribute(majority), noIndex);
   EXPECT_EQ(builder.gains[0], unusableGain);
 }
 
 TEST_F(SplitSearch, ASingleExampleMakesEveryAttributeUnusable) {
-  prepare({example({0, 1, 0.5F}, 1)});
+  Folded one({example({0, 1, 0.5F}, 1)});
+  prepare(one.all());
   EXPECT_EQ(builder.gains, (std::vector<float>(3, unusableGain)));
+  // Two examples folded into one row are two examples, and a NaN differs
+  // even from another NaN.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Folded twice({example({0, nan}, 1), example({0, nan}, 1)});
+  prepare(twice.all());
+  EXPECT_EQ(builder.gains, (std::vector<float>{unusableGain, 0.0F}));
 }
 
 TEST_F(SplitSearch, BestGainPrefersUsableAttributesAndTheLowestIndex) {
@@ -134,51 +186,61 @@ TEST_F(SplitSearch, BestGainPrefersUsableAttributesAndTheLowestIndex) {
 }
 
 TEST(PredicateFor, IsEqualityOnlyForValuesZeroAndOne) {
-  EXPECT_EQ(predicateFor(ExampleSet{}), '=');
-  EXPECT_EQ(predicateFor({example({0, 1}, 0), example({1, 1}, 1)}), '=');
-  EXPECT_EQ(predicateFor({example({0, 1}, 0), example({1, 0.5F}, 1)}), '<');
-  EXPECT_EQ(predicateFor({example({0.999999F}, 0)}), '<');
-  EXPECT_EQ(predicateFor({example({-0.0F}, 0)}), '=');
+  const auto predicate = [](const ExampleSet& examples) { return predicateFor(Folded(examples).all()); };
+  EXPECT_EQ(predicate({}), '=');
+  EXPECT_EQ(predicate({example({0, 1}, 0), example({1, 1}, 1)}), '=');
+  EXPECT_EQ(predicate({example({0, 1}, 0), example({1, 0.5F}, 1)}), '<');
+  EXPECT_EQ(predicate({example({0.999999F}, 0)}), '<');
+  EXPECT_EQ(predicate({example({-0.0F}, 0)}), '=');
+  // A value missing from a short example reads as NaN; a wider example's
+  // further values are not read.
+  EXPECT_EQ(predicate({example({0, 1}, 0), example({1}, 1)}), '<');
+  EXPECT_EQ(predicate({example({0}, 0), example({1, 0.5F}, 1)}), '=');
 }
 
 TEST_F(SplitSearch, OtherValuesTakeTheUpperValueOfTheCutAsThreshold) {
-  ExampleSet set{example({0.9F}, 1), example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)};
+  Folded folded({example({0.9F}, 1), example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)});
+  const RowSet set = folded.all();
   prepare(set);
   EXPECT_EQ(builder.pred, '<');
   EXPECT_EQ(midpoint(0.3F, 0.6F), 0.450000018F);
   EXPECT_EQ(cutsOn(set, 0), (Cuts{{0.450000018F}, {1}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds[0], 0.600000024F);
-  EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
+  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains[0], 0.5F);
   // The midpoint of the cut would have sent both classes apart and scored 0.
-  EXPECT_EQ(builder.splitScore(majority, 0, 0.450000018F, set), 0.0F);
+  EXPECT_EQ(scoreAt(set, 0, 0.450000018F), 0.0F);
 
-  ExampleSet failing{example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)};
-  prepare(failing);
-  builder.findThresholds(majority, failing);
+  Folded failing({example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)});
+  prepare(failing.all());
+  builder.findThresholds(majority, failing.all());
   EXPECT_EQ(builder.thresholds[0], 0.600000024F);
 }
 
 TEST_F(SplitSearch, ThreeInputAndScoresAboveOne) {
-  ExampleSet set = allCombinations(3, [](const std::vector<float>& v) { return v[0] + v[1] + v[2] == 3; });
-  std::reverse(set.begin(), set.end());
+  ExampleSet examples =
+      allCombinations(3, [](const std::vector<float>& v) { return v[0] + v[1] + v[2] == 3; });
+  std::reverse(examples.begin(), examples.end());
+  Folded folded(examples);
+  const RowSet set = folded.all();
   prepare(set);
   for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(cutsOn(set, i), (Cuts{{1}, {6}}));
   builder.findThresholds(majority, set);
   EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1, 1}));
-  EXPECT_EQ(builder.chooseAttribute(majority, set), 0U);
+  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains, (std::vector<float>(3, 1.58596563F)));
 }
 
 TEST(AttributeOrder, PutsNaNAfterEveryNumber) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   ExampleSet set{example({nan}, 0), example({1}, 1), example({nan}, 1), example({-1}, 0), example({0}, 1)};
-  for (int i = 0; i < 50; ++i) set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 5)}, i % 2));
-  sortAttribute = 0;
-  std::sort(set.begin(), set.end(), AttributeOrder{});
-  const auto firstNaN =
-      std::find_if(set.begin(), set.end(), [](const Example& e) { return std::isnan(e.values[0]); });
-  EXPECT_TRUE(std::all_of(firstNaN, set.end(), [](const Example& e) { return std::isnan(e.values[0]); }));
-  EXPECT_TRUE(std::is_sorted(set.begin(), set.end(), AttributeOrder{}));
+  for (int i = 0; i < 50; ++i)
+    set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 7)}, static_cast<std::uint8_t>(i % 2)));
+  const SortedColumn column = columnOf(Folded(set).all(), 0);
+  const auto firstNaN = column.values.begin() + static_cast<std::ptrdiff_t>(column.numbers);
+  EXPECT_TRUE(std::is_sorted(column.values.begin(), firstNaN));
+  EXPECT_TRUE(std::none_of(column.values.begin(), firstNaN, [](float v) { return std::isnan(v); }));
+  EXPECT_TRUE(std::all_of(firstNaN, column.values.end(), [](float v) { return std::isnan(v); }));
+  EXPECT_NE(firstNaN, column.values.end());
 }

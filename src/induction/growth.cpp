@@ -1,31 +1,14 @@
 #include <algorithm>
 #include <memory>
-#include <utility>
+#include <numeric>
 
+#include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "tree/tree_node.h"
 
 namespace {
 
-std::uint64_t sizeOf(const ExampleSet& examples) { return examples.size(); }
-std::uint64_t sizeOf(const RowSet& set) { return exampleCount(set); }
-
-bool hasNoAttributes(const ExampleSet& examples) { return examples.front().values.empty(); }
-bool hasNoAttributes(const RowSet& set) { return set.table->width == 0; }
-
-// Copies of the examples, in their current order, to the side the node's
-// test sends them.
-void partition(const ExampleSet& examples, const TreeNode& node, ExampleSet& pass, ExampleSet& fail) {
-  for (const Example& example : examples) {
-    if (passesTest(node.pred, valueAt(example.values, node.caseIndex), node.caseValue)) {
-      pass.push_back(example);
-    } else {
-      fail.push_back(example);
-    }
-  }
-}
-
-// The node's rows reordered in place, those that pass first.
+// The node's rows reordered in place, those that pass its test first.
 void partition(const RowSet& set, const TreeNode& node, RowSet& pass, RowSet& fail) {
   const RowTable& table = *set.table;
   const auto middle = std::partition(set.rows.begin(), set.rows.end(), [&](std::uint32_t row) {
@@ -36,26 +19,35 @@ void partition(const RowSet& set, const TreeNode& node, RowSet& pass, RowSet& fa
   fail = RowSet{&table, set.rows.subspan(passing)};
 }
 
-bool isEmpty(const ExampleSet& examples) { return examples.empty(); }
-bool isEmpty(const RowSet& set) { return set.rows.empty(); }
+std::uint64_t examplesIn(const RowSet& set) {
+  std::uint64_t examples = 0;
+  for (const std::uint32_t row : set.rows) examples += set.table->counts[row];
+  return examples;
+}
 
 }  // namespace
 
-template <typename Set>
-bool TreeBuilder::growStep(Set& set, TreeNode& node, Set& pass, Set& fail) {
+bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fail) {
   const std::uint32_t majority = majorityClass(set);
   pred = choosePredicate(set);
   node.pred = pred;
+  if (observer != nullptr) observer->tell(NodeBegun{&node, classTallies, setSize, pred});
 
-  const bool pure = classTallies[majority] >= sizeOf(set);
-  if (pure || hasNoAttributes(set)) {
+  // The stop tests, in order: a pure set, a set without attributes, a set
+  // that no attribute can split.
+  const bool pure = classTallies[majority] >= setSize;
+  if (pure || set.table->width == 0) {
     makeLeaf(node, majority);
+    if (observer != nullptr)
+      observer->tell(LeafMade{&node, pure ? LeafReason::oneClass : LeafReason::noValues});
     return false;
   }
   findThresholds(majority, set);
-  const std::uint32_t attribute = chooseAttribute(majority, set);
+  const std::uint32_t attribute = chooseAttribute(majority);
+  if (observer != nullptr) observer->tell(AttributeChosen{gains, attribute});
   if (attribute == noIndex) {
     makeLeaf(node, majority);
+    if (observer != nullptr) observer->tell(LeafMade{&node, LeafReason::noSplit});
     return false;
   }
 
@@ -66,35 +58,18 @@ bool TreeBuilder::growStep(Set& set, TreeNode& node, Set& pass, Set& fail) {
   // with two empty children rather than a node with one.
   node.left = std::make_unique<TreeNode>();
   node.right = std::make_unique<TreeNode>();
-  if (isEmpty(pass) || isEmpty(fail)) throw growthFailure;
+  // Counted only for an observer: the rows alone decide the growth.
+  if (observer != nullptr) observer->tell(NodeSplit{&node, examplesIn(pass), examplesIn(fail)});
+  if (pass.rows.empty() || fail.rows.empty()) {
+    if (observer != nullptr) observer->tell(GrowthStopped{&node, growthFailure});
+    throw growthFailure;
+  }
   return true;
-}
-
-void TreeBuilder::grow(ExampleSet& examples, TreeNode& node) {
-  RowFolder folder;
-  RowTable table;
-  if (!folder.add(examples) || !folder.finish(table)) {
-    growExamples(examples, node);
-    return;
-  }
-  try {
-    grow(table, node);
-  } catch (const char*) {
-    // Growing from the examples would have left the training set as the
-    // root's threshold search sorts it; a failed learn keeps the set, so it
-    // must be in that order too.
-    const auto width = static_cast<std::uint32_t>(examples.front().values.size());
-    for (std::uint32_t i = 0; i < width; ++i) {
-      sortAttribute = i;
-      std::sort(examples.begin(), examples.end(), AttributeOrder{});
-    }
-    throw;
-  }
 }
 
 void TreeBuilder::grow(const RowTable& table, TreeNode& root) {
   std::vector<std::uint32_t> order(table.rows());
-  for (std::uint32_t r = 0; r < order.size(); ++r) order[r] = r;
+  std::iota(order.begin(), order.end(), 0U);
   struct Pending {
     RowSet set;
     TreeNode* node;
@@ -112,35 +87,16 @@ void TreeBuilder::grow(const RowTable& table, TreeNode& root) {
   }
 }
 
-void TreeBuilder::growExamples(ExampleSet& examples, TreeNode& root) {
-  struct Pending {
-    ExampleSet set;
-    TreeNode* node;
-  };
-  std::vector<Pending> stack;
-  // The root's set is the training set itself, sorted in place.
-  ExampleSet pass;
-  ExampleSet fail;
-  if (!growStep(examples, root, pass, fail)) return;
-  stack.push_back({std::move(fail), root.right.get()});
-  stack.push_back({std::move(pass), root.left.get()});
-  while (!stack.empty()) {
-    Pending next = std::move(stack.back());
-    stack.pop_back();
-    ExampleSet nextPass;
-    ExampleSet nextFail;
-    if (!growStep(next.set, *next.node, nextPass, nextFail)) continue;
-    stack.push_back({std::move(nextFail), next.node->right.get()});
-    stack.push_back({std::move(nextPass), next.node->left.get()});
-  }
-}
-
-std::uint32_t TreeBuilder::majorityClass(const ExampleSet& examples) {
+std::uint32_t TreeBuilder::majorityClass(const RowSet& set) {
   classTallies = {};
-  for (const Example& example : examples) {
+  setSize = 0;
+  for (const std::uint32_t row : set.rows) {
+    const std::uint64_t count = set.table->counts[row];
+    setSize += count;
+    // A class byte that matches no class value is counted nowhere.
     for (std::size_t j = 0; j < classTallies.size(); ++j) {
-      if (example.classValue == static_cast<std::uint8_t>(classes[j])) {
-        ++classTallies[j];
+      if (set.table->classes[row] == static_cast<std::uint8_t>(classes[j])) {
+        classTallies[j] += count;
         break;
       }
     }

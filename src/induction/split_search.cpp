@@ -1,11 +1,17 @@
+// The split search on a node's rows. Each step reads of the set only what
+// does not depend on the order of its examples:
+// - the usable attributes and the predicate depend on which values occur;
+// - a sorted attribute's (value, class) sequence is the same for any order of
+//   the examples, and a run of equal entries holds no cut;
+// - a score depends only on how many examples of each class pass.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "induction/entropy.h"
+#include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "tree/tree_node.h"
-
-std::uint32_t sortAttribute = 0;
 
 // Two values neither of which goes first are equal: both NaN, or == (which
 // makes 0.0 and -0.0 equal too).
@@ -14,48 +20,67 @@ bool valueBefore(float a, float b) {
   return std::isnan(b) || a < b;
 }
 
-namespace {
-
-float attributeOf(const Example& example, std::uint32_t attribute) {
-  return valueAt(example.values, attribute);
+bool AttributeOrder::operator()(const ColumnEntry& a, const ColumnEntry& b) const {
+  if (valueBefore(a.value, b.value)) return true;
+  if (valueBefore(b.value, a.value)) return false;
+  if (a.classValue != b.classValue) return a.classValue < b.classValue;
+  return std::bit_cast<std::uint32_t>(a.value) < std::bit_cast<std::uint32_t>(b.value);
 }
 
-std::uint32_t attributeCount(const ExampleSet& examples) {
-  return examples.empty() ? 0 : static_cast<std::uint32_t>(examples.front().values.size());
-}
-
-}  // namespace
-
-bool AttributeOrder::operator()(const Example& a, const Example& b) const {
-  const float x = attributeOf(a, sortAttribute);
-  const float y = attributeOf(b, sortAttribute);
-  if (valueBefore(x, y)) return true;
-  if (valueBefore(y, x)) return false;
-  return a.classValue < b.classValue;
-}
-
-char predicateFor(const ExampleSet& examples) {
-  for (const Example& example : examples) {
-    for (const float value : example.values) {
+char predicateFor(const RowSet& set) {
+  const RowTable& table = *set.table;
+  for (const std::uint32_t row : set.rows) {
+    for (std::uint32_t i = 0; i < table.width; ++i) {
+      const float value = table.value(row, i);
       if (value != 0.0F && value != 1.0F) return '<';
     }
   }
   return '=';
 }
 
-char TreeBuilder::choosePredicate(const ExampleSet& examples) {
-  const std::uint32_t n = attributeCount(examples);
+char TreeBuilder::choosePredicate(const RowSet& set) {
+  const RowTable& table = *set.table;
+  const std::uint32_t n = table.width;
   if (gains.size() != n) gains.assign(n, 0.0F);
+  const bool several = set.rows.size() > 1 || (set.rows.size() == 1 && table.counts[set.rows.front()] > 1);
   for (std::uint32_t i = 0; i < n; ++i) {
+    // Walking the examples, a NaN differs from its neighbour, and numbers
+    // differ somewhere exactly when they are not all equal.
     gains[i] = unusableGain;
-    for (std::size_t e = 1; e < examples.size(); ++e) {
-      if (attributeOf(examples[e], i) != attributeOf(examples[e - 1], i)) {
+    if (!several) continue;
+    const float first = table.value(set.rows.front(), i);
+    for (const std::uint32_t row : set.rows) {
+      const float value = table.value(row, i);
+      if (std::isnan(value) || value != first) {
         gains[i] = 0.0F;
         break;
       }
     }
   }
-  return predicateFor(examples);
+  return predicateFor(set);
+}
+
+void sortColumn(const RowSet& set, std::uint32_t attribute, SortedColumn& column) {
+  const RowTable& table = *set.table;
+  std::vector<ColumnEntry> entries;
+  entries.reserve(set.rows.size());
+  for (const std::uint32_t row : set.rows) {
+    entries.push_back({table.value(row, attribute), table.classes[row], table.counts[row]});
+  }
+  std::sort(entries.begin(), entries.end(), AttributeOrder{});
+  column.values.resize(entries.size());
+  column.classes.resize(entries.size());
+  column.from.assign(entries.size() + 1, ClassTally{});
+  column.numbers = entries.size();
+  for (std::size_t e = entries.size(); e-- > 0;) {
+    const ColumnEntry& entry = entries[e];
+    column.values[e] = entry.value;
+    column.classes[e] = entry.classValue;
+    column.from[e] = column.from[e + 1];
+    // Class bytes other than 0 and 1 are counted nowhere.
+    if (entry.classValue <= 1) column.from[e][entry.classValue] += entry.count;
+    if (std::isnan(entry.value)) column.numbers = e;
+  }
 }
 
 float midpoint(float lower, float upper) {
@@ -63,43 +88,68 @@ float midpoint(float lower, float upper) {
   return static_cast<float>(static_cast<double>(sum) * 0.5);
 }
 
-void findCandidates(const ExampleSet& sorted, std::uint32_t attribute, std::vector<float>& candidates,
+void findCandidates(const SortedColumn& column, std::vector<float>& candidates,
                     std::vector<std::uint32_t>& positions) {
   candidates.clear();
   positions.clear();
-  for (std::size_t j = 0; j + 1 < sorted.size(); ++j) {
-    if (sorted[j].classValue == sorted[j + 1].classValue) continue;
-    candidates.push_back(midpoint(attributeOf(sorted[j], attribute), attributeOf(sorted[j + 1], attribute)));
-    positions.push_back(static_cast<std::uint32_t>(j));
+  for (std::size_t e = 0; e + 1 < column.values.size(); ++e) {
+    if (column.classes[e] == column.classes[e + 1]) continue;
+    candidates.push_back(midpoint(column.values[e], column.values[e + 1]));
+    positions.push_back(static_cast<std::uint32_t>(e));
   }
 }
 
-void TreeBuilder::findThresholds(std::uint32_t majority, ExampleSet& examples) {
-  const std::uint32_t n = attributeCount(examples);
+ClassTally TreeBuilder::countPasses(const SortedColumn& column, float threshold) const {
+  // NaN sorts last and passes no test, and the numbers before it are in
+  // ascending order, so the examples that pass are one run of entries.
+  if (std::isnan(threshold)) return {};
+  const auto begin = column.values.begin();
+  const auto end = begin + static_cast<std::ptrdiff_t>(column.numbers);
+  const auto above = std::upper_bound(begin, end, threshold);
+  const auto low = pred == '=' ? std::lower_bound(begin, above, threshold) : above;
+  const auto high = pred == '=' ? above : end;
+  const ClassTally& first = column.from[static_cast<std::size_t>(low - begin)];
+  const ClassTally& last = column.from[static_cast<std::size_t>(high - begin)];
+  return {first[0] - last[0], first[1] - last[1]};
+}
+
+void TreeBuilder::findThresholds(std::uint32_t majority, const RowSet& set) {
+  const std::uint32_t n = set.table->width;
   thresholds.assign(n, 0.0F);
+  thresholdPasses.assign(n, ClassTally{});
+  SortedColumn column;
+  std::vector<float> candidates;
+  std::vector<std::uint32_t> positions;
+  std::vector<float> scores;
   for (std::uint32_t i = 0; i < n; ++i) {
-    sortAttribute = i;
-    std::sort(examples.begin(), examples.end(), AttributeOrder{});
-    std::vector<float> candidates;
-    std::vector<std::uint32_t> positions;
-    findCandidates(examples, i, candidates, positions);
-    const std::uint32_t best = bestCandidate(majority, i, candidates, examples);
-    // The threshold is the value of the upper example of the chosen pair,
-    // not the midpoint: a value that occurs in the set, which '=' can match.
+    sortColumn(set, i, column);
+    findCandidates(column, candidates, positions);
+    const std::uint32_t best =
+        bestCandidate(majority, candidates, column, observer != nullptr ? &scores : nullptr);
+    // The threshold is the value of the upper entry of the chosen cut, not
+    // the midpoint: a value that occurs in the set, which '=' can match.
     // With no candidate (only possible for a one-class set) it stays 0.
-    if (best != noIndex) thresholds[i] = attributeOf(examples[positions[best] + 1], i);
+    if (best != noIndex) thresholds[i] = column.values[positions[best] + 1];
+    thresholdPasses[i] = countPasses(column, thresholds[i]);
+    if (observer != nullptr) {
+      observer->tell(ThresholdsFound{i, gains[i] != unusableGain, &column, candidates, positions, scores,
+                                     best, thresholds[i]});
+    }
   }
 }
 
-std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, std::uint32_t attribute,
-                                         const std::vector<float>& candidates,
-                                         const ExampleSet& examples) const {
+std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, const std::vector<float>& candidates,
+                                         const SortedColumn& column, std::vector<float>* scores) const {
+  if (scores != nullptr) scores->clear();
   if (candidates.empty()) return noIndex;
   if (candidates.size() == 1) return 0;
-  float best = splitScore(majority, attribute, candidates[0], examples);
+  float best = splitScore(majority, countPasses(column, candidates[0]));
+  if (scores != nullptr) scores->push_back(best);
   std::uint32_t index = 0;
   for (std::uint32_t c = 1; c < candidates.size(); ++c) {
-    const float score = splitScore(majority, attribute, candidates[c], examples);
+    const float score = splitScore(majority, countPasses(column, candidates[c]));
+    if (scores != nullptr) scores->push_back(score);
+    // Of equal scores the earliest cut wins.
     if (best < score) {
       best = score;
       index = c;
@@ -108,22 +158,8 @@ std::uint32_t TreeBuilder::bestCandidate(std::uint32_t majority, std::uint32_t a
   return index;
 }
 
-float TreeBuilder::splitScore(std::uint32_t majority, std::uint32_t attribute, float threshold,
-                              const ExampleSet& examples) const {
-  ClassTally passes{};
-  for (std::size_t c = 0; c < passes.size(); ++c) {
-    for (const Example& example : examples) {
-      if (passesTest(pred, attributeOf(example, attribute), threshold) &&
-          example.classValue == static_cast<std::uint8_t>(classes[c])) {
-        ++passes[c];
-      }
-    }
-  }
-  return splitScore(majority, examples.size(), passes);
-}
-
-float TreeBuilder::splitScore(std::uint32_t majority, std::uint64_t total, const ClassTally& passes) const {
-  const auto size = static_cast<float>(total);
+float TreeBuilder::splitScore(std::uint32_t majority, const ClassTally& passes) const {
+  const auto size = static_cast<float>(setSize);
   float sum = 0.0F;
   for (std::size_t c = 0; c < passes.size(); ++c) {
     const auto passCount = static_cast<float>(passes[c]);
@@ -133,14 +169,9 @@ float TreeBuilder::splitScore(std::uint32_t majority, std::uint64_t total, const
   return static_cast<float>(static_cast<double>(sum) / divisor);
 }
 
-std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const ExampleSet& examples) {
-  // As many attributes as `gains` and `thresholds` were made for, from the
-  // first example before the threshold search sorted the set. When the
-  // examples differ in width the first example is now another one, and its
-  // width would run past both tables.
-  const auto n = static_cast<std::uint32_t>(std::min(gains.size(), thresholds.size()));
-  for (std::uint32_t i = 0; i < n; ++i) {
-    if (gains[i] != unusableGain) gains[i] = splitScore(majority, i, thresholds[i], examples);
+std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority) {
+  for (std::uint32_t i = 0; i < gains.size(); ++i) {
+    if (gains[i] != unusableGain) gains[i] = splitScore(majority, thresholdPasses[i]);
   }
   return bestGainIndex();
 }
@@ -148,6 +179,7 @@ std::uint32_t TreeBuilder::chooseAttribute(std::uint32_t majority, const Example
 std::uint32_t TreeBuilder::bestGainIndex() const {
   if (gains.empty()) return noIndex;
   std::uint32_t best = 0;
+  // Of equal gains the lowest attribute wins.
   for (std::uint32_t k = 1; k < gains.size(); ++k) {
     if (gains[k] > gains[best]) best = k;
   }

@@ -14,5 +14,5 @@ void TreeBuilder::run() {
   // Attached before the growth starts, so that the learner holds a
   // well-formed tree at every moment, also when growth fails.
   learner.root = std::make_unique<TreeNode>();
-  grow(learner.examples, *learner.root);
+  grow(foldRows(learner.examples), *learner.root);
 }

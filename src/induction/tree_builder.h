@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "induction/row_table.h"
-#include "learner/example.h"
 
+struct GrowthObserver;
 struct Learner;
 struct TreeNode;
 
@@ -25,14 +25,30 @@ inline constexpr const char* growthFailure = "Illegal C4.5 Tree structure.";
 // any size. The class-value list always has two entries.
 using ClassTally = std::array<std::uint64_t, 2>;
 
-// A node's share of a folded training set: the rows it holds.
+// A node's example set: the rows of the folded training set that reach it.
 struct RowSet {
   const RowTable* table = nullptr;
   std::span<std::uint32_t> rows;
 };
 
-// The number of examples the rows stand for.
-std::uint64_t exampleCount(const RowSet& set);
+// One row's value of the attribute being sorted, with its class and count.
+struct ColumnEntry {
+  float value;
+  std::uint8_t classValue;
+  std::uint64_t count;
+};
+
+// The order of the threshold search: ascending by value, NaN after every
+// number; equal values by class, so that class 0 stands before class 1;
+// then by the values' bits. Values equal under `<` may differ in their bits
+// (0.0 and -0.0, NaNs of other signs or payloads), and the threshold is the
+// value of the example just above a cut, so the bits decide which of them
+// it takes: the one whose bits, read as an unsigned number, are smallest
+// (0.0 rather than -0.0). Entries tied under this order are the same value
+// and class, so any correct sort gives the same sequence.
+struct AttributeOrder {
+  bool operator()(const ColumnEntry& a, const ColumnEntry& b) const;
+};
 
 // One attribute's values over a node's rows, in `AttributeOrder`, with the
 // examples of each class at and after each entry, so that the examples a
@@ -54,92 +70,64 @@ struct TreeBuilder {
   char pred = '<';                 // predicate of the node being grown
   std::vector<float> classCounts;  // per class index, the tallies as floats
 
-  // The integer counts behind `classCounts`, and the examples of each class
-  // that pass each attribute's threshold, so that a score needs no second
-  // walk over the set.
+  // The integer counts behind `classCounts`; the examples of the set, of
+  // every class byte; and the examples of each class that pass each
+  // attribute's threshold, so that a score needs no second walk.
   ClassTally classTallies{};
+  std::uint64_t setSize = 0;
   std::vector<ClassTally> thresholdPasses;
+
+  // Told of every step when set; not owned.
+  const GrowthObserver* observer = nullptr;
 
   TreeBuilder(Learner& owner, const std::vector<bool>& classValues);
   TreeBuilder(const TreeBuilder&) = delete;
   TreeBuilder& operator=(const TreeBuilder&) = delete;
 
-  // Replaces the learner's tree with one grown from its training set.
+  // Replaces the learner's tree with one grown from its training set, which
+  // it reads but does not reorder.
   void run();
 
   // Tree growth. `grow` throws `growthFailure` as a plain string. It grows
   // depth first, left before right, with a stack of its own rather than the
   // call stack, so that no depth of tree can exhaust it.
-  void grow(ExampleSet& examples, TreeNode& node);
-  // Growth from a set already folded.
-  void grow(const RowTable& table, TreeNode& node);
-  std::uint32_t majorityClass(const ExampleSet& examples);
-  std::uint32_t majorityClass(const RowSet& rows);
+  void grow(const RowTable& table, TreeNode& root);
+  std::uint32_t majorityClass(const RowSet& set);
   void makeLeaf(TreeNode& node, std::uint32_t classIndex) const;
 
-  // One growth step: the stop tests, then the split. Answers true when the
-  // node was split; `pass` and `fail` then hold its children's sets.
-  template <typename Set>
-  bool growStep(Set& set, TreeNode& node, Set& pass, Set& fail);
-
   // Split search.
-  char choosePredicate(const ExampleSet& examples);
-  void findThresholds(std::uint32_t majority, ExampleSet& examples);
-  std::uint32_t bestCandidate(std::uint32_t majority, std::uint32_t attribute,
-                              const std::vector<float>& candidates, const ExampleSet& examples) const;
-  float splitScore(std::uint32_t majority, std::uint32_t attribute, float threshold,
-                   const ExampleSet& examples) const;
-  std::uint32_t chooseAttribute(std::uint32_t majority, const ExampleSet& examples);
+  char choosePredicate(const RowSet& set);
+  void findThresholds(std::uint32_t majority, const RowSet& set);
+  // Puts the score of every candidate it scores into `scores`, when given.
+  std::uint32_t bestCandidate(std::uint32_t majority, const std::vector<float>& candidates,
+                              const SortedColumn& column, std::vector<float>* scores = nullptr) const;
+  // The score of a split from the examples of each class that pass it.
+  float splitScore(std::uint32_t majority, const ClassTally& passes) const;
+  std::uint32_t chooseAttribute(std::uint32_t majority);
   std::uint32_t bestGainIndex() const;
 
-  // The same search on a folded set. It reads only what the steps above
-  // read of the examples (values, classes, their counts), so it gives the
-  // same bits.
-  char choosePredicate(const RowSet& rows);
-  void findThresholds(std::uint32_t majority, const RowSet& rows);
-  std::uint32_t bestCandidate(std::uint32_t majority, std::uint32_t attribute,
-                              const std::vector<float>& candidates, const SortedColumn& column) const;
-  std::uint32_t chooseAttribute(std::uint32_t majority, const RowSet& rows);
-
-  // The score of a split from the examples of each class that pass it.
-  float splitScore(std::uint32_t majority, std::uint64_t total, const ClassTally& passes) const;
   // The examples of each class in `column` that pass `threshold` under `pred`.
   ClassTally countPasses(const SortedColumn& column, float threshold) const;
 
  private:
-  void growExamples(ExampleSet& examples, TreeNode& root);
+  // One node: the stop tests, then the split. Answers true when the node was
+  // split; `pass` and `fail` then hold its children's sets.
+  bool growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fail);
 };
 
-// '=' when every value of every example is exactly 0.0 or 1.0, else '<'.
-char predicateFor(const ExampleSet& examples);
-
-// The cuts of a set sorted on `attribute`: for each adjacent pair whose
-// classes differ, the midpoint of their values and the lower one's position.
-void findCandidates(const ExampleSet& sorted, std::uint32_t attribute, std::vector<float>& candidates,
-                    std::vector<std::uint32_t>& positions);
-
-// The halfway point of two floats, the sum rounded to float before halving.
-float midpoint(float lower, float upper);
-
-// predicateFor on a folded set.
-char predicateFor(const RowSet& rows);
+// '=' when every value of the set is exactly 0.0 or 1.0, else '<'.
+char predicateFor(const RowSet& set);
 
 // One attribute of a node's rows sorted under `AttributeOrder`.
-void sortColumn(const RowSet& rows, std::uint32_t attribute, SortedColumn& column);
+void sortColumn(const RowSet& set, std::uint32_t attribute, SortedColumn& column);
 
 // The cuts of a sorted column: the midpoints of adjacent entries whose
 // classes differ, and the lower entry's position.
 void findCandidates(const SortedColumn& column, std::vector<float>& candidates,
                     std::vector<std::uint32_t>& positions);
 
+// The halfway point of two floats, the sum rounded to float before halving.
+float midpoint(float lower, float upper);
+
 // Ascending with NaN after every number: a strict weak order on all floats.
 bool valueBefore(float a, float b);
-
-// The attribute that `AttributeOrder` sorts by; set before each sort.
-extern std::uint32_t sortAttribute;
-
-// Ascending by the value of `sortAttribute`, then by class. NaN sorts after
-// every number, so that the order stays strict and weak whatever the values.
-struct AttributeOrder {
-  bool operator()(const Example& a, const Example& b) const;
-};

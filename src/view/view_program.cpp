@@ -11,6 +11,7 @@
 #include <ostream>
 #include <vector>
 
+#include "app/program_output.h"
 #include "tree/tree_file.h"
 #include "view/tree_dot.h"
 #include "view/tree_drawing.h"
@@ -105,19 +106,6 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
   return nullptr;
 }
 
-// Output that did not reach its file must not pass for success. The cause
-// is named when the failed write left one in errno, which the callers clear
-// before they write.
-int finish(std::ostream& out, std::ostream& err, int status) {
-  out.flush();
-  if (out) return status;
-  const int cause = errno;
-  err << programName << ": write error";
-  if (cause != 0) err << ": " << std::strerror(cause);
-  err << '\n';
-  return viewFailed;
-}
-
 }  // namespace
 
 int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
@@ -125,17 +113,11 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
   const ParsedArguments parsed = parseViewArguments(args);
   switch (parsed.request) {
     case ViewRequest::usageError:
-      err << programName << ": " << parsed.error << '\n'
-          << "Try '" << programName << " --help' for more information.\n";
-      return viewMisused;
+      return refuseCommandLine(err, programName, parsed.error);
     case ViewRequest::help:
-      errno = 0;
-      out << helpText;
-      return finish(out, err, viewSucceeded);
+      return writeText(out, err, programName, helpText);
     case ViewRequest::version:
-      errno = 0;
-      out << versionText;
-      return finish(out, err, viewSucceeded);
+      return writeText(out, err, programName, versionText);
     case ViewRequest::view:
       break;
   }
@@ -143,7 +125,7 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
   std::vector<TreeFileWarning> warnings;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
   if (!tree || (options.strict && !warnings.empty())) return viewFailed;
-  // Cleared, so that a failed write is the only cause `finish` can name.
+  // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
   switch (options.mode) {
     case ViewMode::drawing:
@@ -156,5 +138,5 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       writeTruthTable(*tree, options.tableWidth, out);
       break;
   }
-  return finish(out, err, viewSucceeded);
+  return finishOutput(out, err, programName, viewSucceeded);
 }

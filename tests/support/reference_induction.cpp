@@ -1,6 +1,7 @@
 #include "support/reference_induction.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -60,11 +61,17 @@ struct Order {
     const bool yBefore = !std::isnan(y) && (std::isnan(x) || y < x);
     if (xBefore) return true;
     if (yBefore) return false;
-    return a.classValue < b.classValue;
+    if (a.classValue != b.classValue) return a.classValue < b.classValue;
+    // Of equal values, the smaller bits first: the one a threshold takes.
+    return std::bit_cast<std::uint32_t>(x) < std::bit_cast<std::uint32_t>(y);
   }
 };
 
 struct Builder {
+  // The attribute count of every node: the width of the training set's
+  // first example. A missing value reads as NaN and further values are not
+  // read, not even by the predicate.
+  std::uint32_t width = 0;
   std::vector<bool> classes{false, true};
   std::vector<float> thresholds;
   std::vector<float> gains;
@@ -89,9 +96,10 @@ struct Builder {
     return r;
   }
 
-  static char predicateFor(const ExampleSet& s) {
+  char predicateFor(const ExampleSet& s) const {
     for (const Example& e : s) {
-      for (const float v : e.values) {
+      for (std::uint32_t i = 0; i < width; ++i) {
+        const float v = valueOf(e, i);
         if (!(v == 0.0F || v == 1.0F)) return '<';
       }
     }
@@ -99,9 +107,8 @@ struct Builder {
   }
 
   char choosePredicate(const ExampleSet& s) {
-    const auto n = static_cast<std::uint32_t>(s.front().values.size());
-    if (gains.size() != n) gains.assign(n, 0.0F);
-    for (std::uint32_t i = 0; i < n; ++i) {
+    if (gains.size() != width) gains.assign(width, 0.0F);
+    for (std::uint32_t i = 0; i < width; ++i) {
       if (s.size() < 2) {
         gains[i] = unusable;
         continue;
@@ -153,10 +160,9 @@ struct Builder {
   }
 
   void findThresholds(std::uint32_t majority, ExampleSet& s) {
-    const auto n = static_cast<std::uint32_t>(s.front().values.size());
     thresholds.clear();
-    thresholds.resize(n, 0.0F);
-    for (std::uint32_t i = 0; i < n; ++i) {
+    thresholds.resize(width, 0.0F);
+    for (std::uint32_t i = 0; i < width; ++i) {
       sortOn = i;
       std::sort(s.begin(), s.end(), Order{});
       std::vector<float> candidates;
@@ -183,11 +189,7 @@ struct Builder {
   }
 
   std::uint32_t chooseAttribute(std::uint32_t majority, const ExampleSet& s) {
-    // Taken literally, n comes from the first example after the sorts, which
-    // in a set of mixed widths may be wider than the tables; the tables'
-    // own length is the attribute count they were made for.
-    const auto n = static_cast<std::uint32_t>(gains.size());
-    for (std::uint32_t i = 0; i < n; ++i) {
+    for (std::uint32_t i = 0; i < width; ++i) {
       if (gains[i] != unusable) gains[i] = splitScore(majority, i, thresholds[i], s);
     }
     return bestGainIndex();
@@ -199,7 +201,7 @@ struct Builder {
     const std::uint32_t m = majorityClass(s);
     pred = choosePredicate(s);
     node.pred = pred;
-    if (classCounts[m] >= static_cast<float>(s.size()) || s.front().values.empty()) {
+    if (classCounts[m] >= static_cast<float>(s.size()) || width == 0) {
       makeLeaf(node, m);
       return;
     }
@@ -234,6 +236,7 @@ std::string referenceLearn(ExampleSet& examples, std::unique_ptr<TreeNode>& root
   if (examples.empty()) return "";
   try {
     Builder builder;
+    builder.width = static_cast<std::uint32_t>(examples.front().values.size());
     root.reset();
     root = std::make_unique<TreeNode>();
     builder.grow(examples, *root);

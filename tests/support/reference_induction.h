@@ -14,6 +14,8 @@
 // It learns from `examples` into `root` as Learner::learn does: nothing for
 // an empty set; otherwise the old tree is freed and a new one grown; after a
 // success the examples are cleared. Answers what learn prints: the growth
-// failure's message and a line end, or nothing. A value missing from a short
-// example reads as NaN, as in the program.
+// failure's message and a line end, or nothing. As in the program, every
+// node has the attribute count of the first example, a value missing from a
+// short example reads as NaN, and of equal values a threshold takes the one
+// with the smallest bits.
 std::string referenceLearn(ExampleSet& examples, std::unique_ptr<TreeNode>& root);

@@ -1,10 +1,15 @@
-#include "dataset.h"
+#include "examples/dataset.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "examples/example_generator.h"
+#include "learner/learner.h"
 
 namespace {
 
@@ -90,6 +95,12 @@ void readCsv(std::FILE* file, Dataset& into) {
     read.values.insert(read.values.end(), fields.begin(), fields.end() - 1);
     read.classes.push_back(classValue == 1.0F ? 1 : 0);
   }
+  // The growth of the vectors may have left them twice the size they need,
+  // and the blocks they grew out of resident, beside which the training set
+  // would then sit.
+  read.values.shrink_to_fit();
+  read.classes.shrink_to_fit();
+  malloc_trim(0);
   into = std::move(read);
 }
 
@@ -107,4 +118,50 @@ Dataset generate(char fitness, std::size_t count, unsigned seed) {
     data.classes.push_back(classValue);
   }
   return data;
+}
+
+std::optional<std::string> loadCsv(const std::string& name, std::FILE* standardInput, Dataset& into) {
+  into = Dataset{};
+  std::FILE* const file = name == "-" ? standardInput : std::fopen(name.c_str(), "r");
+  if (file == nullptr) return name + ": cannot open: " + std::strerror(errno);
+  struct Closer {
+    std::FILE* file;
+    bool owned;
+    ~Closer() {
+      if (owned) std::fclose(file);
+    }
+  } closer{file, file != standardInput};
+  try {
+    readCsv(file, into);
+  } catch (const CsvError& error) {
+    return name + ":" + std::to_string(error.line) + ": " + error.reason;
+  }
+  return std::nullopt;
+}
+
+std::size_t maxExamples(std::size_t width) {
+  return std::min({std::vector<float>().max_size() / std::max<std::size_t>(width, 1),
+                   std::vector<std::uint8_t>().max_size(), ExampleSet().max_size()});
+}
+
+void fillLearner(Learner& learner, const Dataset& data) {
+  learner.clearExamples();
+  learner.examples.reserve(data.size());
+  const float* values = data.values.data();
+  for (std::size_t i = 0; i < data.size(); ++i, values += data.width) {
+    // Emplaced rather than added, so that no vector is made per example.
+    learner.examples.emplace_back(data.classes[i], std::span<const float>(values, data.width));
+  }
+}
+
+std::optional<unsigned long long> wholeNumber(const char* text, unsigned long long least,
+                                              unsigned long long most) {
+  // strtoull alone would take blanks, a sign (wrapping a negative number
+  // round) and a number that stops short of the end.
+  if (*text < '0' || *text > '9') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (*end != '\0' || errno != 0 || value < least || value > most) return std::nullopt;
+  return value;
 }

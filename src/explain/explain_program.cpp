@@ -1,0 +1,134 @@
+#include "explain/explain_program.h"
+
+#include <cerrno>
+#include <new>
+#include <ostream>
+
+#include "app/program_output.h"
+#include "examples/dataset.h"
+#include "explain/explain_options.h"
+#include "explain/explanation.h"
+#include "induction/growth_observer.h"
+#include "induction/tree_builder.h"
+#include "learner/learner.h"
+#include "view/tree_drawing.h"
+
+namespace {
+
+constexpr const char* programName = "treebench-explain";
+
+constexpr const char* helpText =
+    "Usage: treebench-explain [OPTION]... FILE.csv\n"
+    "  or:  treebench-explain [OPTION]... --generate CODE N\n"
+    "Learn a decision tree as treebench learns it and show why it is what it is:\n"
+    "for every node, in the order the tree grows, its examples, each value's\n"
+    "candidate cuts with their scores, the value tested and why; then the tree,\n"
+    "drawn as treebench-view draws it.\n"
+    "\n"
+    "FILE.csv holds one example a row: the values, then the class 0 or 1, all\n"
+    "numbers, no header. With FILE.csv -, read standard input.\n"
+    "\n"
+    "      --generate CODE N  draw N examples as the workbench does for the concept\n"
+    "                           CODE: '|' or, '^' xor, '&' and, '#' triple or,\n"
+    "                           '%' exactly one of three, '*' triple and\n"
+    "      --seed S           seed the example generator with S, 0 to 4294967295\n"
+    "                           (default 1)\n"
+    "      --save TREE        save the tree as the workbench saves it\n"
+    "      --help             display this help and exit\n"
+    "      --version          output version information and exit\n"
+    "\n"
+    "Exit status:\n"
+    " 0  if OK, also when the learn stops with \"Illegal C4.5 Tree structure.\",\n"
+    " 1  if the examples cannot be read, the tree cannot be saved, memory runs out\n"
+    "      or output failed,\n"
+    " 2  if the command line is wrong.\n"
+    "\n"
+    "Example:\n"
+    "  treebench-explain --generate '^' 20 --seed 3\n";
+
+constexpr const char* versionText = "treebench-explain (treebench) " TREEBENCH_VERSION "\n";
+
+std::string source(const ExplainOptions& options, const Dataset& data) {
+  std::string text = std::to_string(data.size()) + (data.size() == 1 ? " example" : " examples");
+  if (data.size() > 0) text += " of " + std::to_string(data.width) + (data.width == 1 ? " value" : " values");
+  if (options.fitness != 0)
+    return text + " drawn for " + options.fitness + " with seed " + std::to_string(options.seed);
+  return text + " from " + (options.csv == "-" ? std::string("standard input") : options.csv);
+}
+
+// Learns as the workbench's learn does, on the same builder, telling the
+// explanation every step. A growth failure is told to it too; the partial
+// tree stays in the learner, as the workbench keeps it.
+void learnExplained(Learner& learner, Explanation& explanation) {
+  const GrowthObserver observer{[&](const GrowthEvent& event) { explanation.tell(event); }};
+  const std::vector<bool> classValues{false, true};
+  TreeBuilder builder(learner, classValues);
+  builder.observer = &observer;
+  try {
+    builder.run();
+  } catch (const char*) {
+    // Told already, at the node where it stopped.
+  }
+}
+
+int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
+  Learner learner;
+  {
+    Dataset data;
+    if (options.fitness != 0) {
+      data = generate(options.fitness, options.count, options.seed);
+    } else if (const auto refused = loadCsv(options.csv, standardInput, data)) {
+      err << *refused << '\n';
+      return explainFailed;
+    }
+    fillLearner(learner, data);
+    // Cleared, so that a failed write is the only cause `finishOutput` can name.
+    errno = 0;
+    out << source(options, data) << ".\n\n";
+  }
+  if (!learner.examples.empty()) {
+    Explanation explanation(out);
+    learnExplained(learner, explanation);
+    out << '\n';
+  }
+  if (learner.root) {
+    out << "The tree, as treebench-view draws it:\n";
+    drawTree(*learner.root, LineStyle::boxDrawing, out);
+  } else {
+    out << "No tree: there are no examples to learn from.\n";
+  }
+  const int status = finishOutput(out, err, programName, explainSucceeded);
+  if (options.save.empty()) return status;
+  if (!learner.root) {
+    err << programName << ": " << options.save << ": there is no tree to save\n";
+    return explainFailed;
+  }
+  if (!learner.save(options.save.c_str())) {
+    err << programName << ": " << options.save << ": the tree was not saved\n";
+    return explainFailed;
+  }
+  return status;
+}
+
+}  // namespace
+
+int runExplain(const std::vector<std::string>& args, std::FILE* standardInput, std::ostream& out,
+               std::ostream& err) {
+  const ParsedExplainArguments parsed = parseExplainArguments(args);
+  try {
+    switch (parsed.request) {
+      case ExplainRequest::usageError:
+        return refuseCommandLine(err, programName, parsed.error);
+      case ExplainRequest::help:
+        return writeText(out, err, programName, helpText);
+      case ExplainRequest::version:
+        return writeText(out, err, programName, versionText);
+      case ExplainRequest::explain:
+        break;
+    }
+    return explain(parsed.options, standardInput, out, err);
+  } catch (const std::bad_alloc&) {
+    err << programName << ": out of memory\n";
+  }
+  return explainFailed;
+}

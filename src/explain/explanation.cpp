@@ -1,0 +1,188 @@
+#include "explain/explanation.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "tree/tree_node.h"
+#include "view/node_text.h"
+
+namespace {
+
+// Nine significant digits name every float exactly, so that each figure
+// can be set beside a figure worked out by hand.
+std::string nine(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+}
+
+std::string counted(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string examples(std::uint64_t count) { return counted(count, "example", "examples"); }
+
+// One end of a cut: an entry of the sorted attribute.
+std::string entry(const SortedColumn& column, std::size_t at) {
+  std::string text = "(";
+  text += nine(column.values[at]);
+  text += ", class ";
+  text += std::to_string(unsigned{column.classes[at]});
+  return text += ")";
+}
+
+// Whether another of `scores` after `best` is as high: then the first of
+// the equal ones won.
+bool tiedLater(std::span<const float> scores, std::size_t best) {
+  for (std::size_t k = best + 1; k < scores.size(); ++k) {
+    if (scores[k] == scores[best]) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::ostream& Explanation::line(std::size_t levels) {
+  return out_ << std::string(2 * (depth_ + levels), ' ');
+}
+
+void Explanation::tell(const GrowthEvent& event) {
+  if (const auto* e = std::get_if<NodeBegun>(&event)) begin(*e);
+  if (const auto* e = std::get_if<LeafMade>(&event)) leaf(*e);
+  if (const auto* e = std::get_if<ThresholdsFound>(&event)) thresholds(*e);
+  if (const auto* e = std::get_if<AttributeChosen>(&event)) choice(*e);
+  if (const auto* e = std::get_if<NodeSplit>(&event)) split(*e);
+  if (const auto* e = std::get_if<GrowthStopped>(&event)) stop(*e);
+}
+
+void Explanation::begin(const NodeBegun& node) {
+  // The root is the first node told of; every other was named when its
+  // parent split.
+  const auto named = paths_.find(node.node);
+  if (named == paths_.end()) {
+    path_ = "root";
+  } else {
+    path_ = named->second;
+    paths_.erase(named);
+  }
+  depth_ = 0;
+  for (const char c : path_) depth_ += c == '.' ? 1 : 0;
+  set_ = node;
+  line(0) << path_ << ": " << examples(node.examples) << ", " << node.classes[0] << " of class 0 and "
+          << node.classes[1] << " of class 1\n";
+  // Only '=' tests equality; the tree file writes the other predicate as
+  // it is stored, '<', although it tests for a greater value.
+  if (node.pred == '=') {
+    line(1) << "predicate =, as every value is 0 or 1\n";
+  } else {
+    line(1) << "predicate >, as a value is neither 0 nor 1 (the tree file writes " << node.pred << ")\n";
+  }
+}
+
+void Explanation::leaf(const LeafMade& leaf) {
+  const std::string answer = "leaf: class " + std::to_string(unsigned{leaf.node->leafClass});
+  const bool tie = set_.classes[0] == set_.classes[1];
+  const std::string majority = tie ? ", which wins the tie of the classes" : ", the majority class";
+  switch (leaf.reason) {
+    case LeafReason::oneClass:
+      line(1) << answer << ", as every example is of that class\n";
+      break;
+    case LeafReason::noValues:
+      line(1) << answer << majority << ", as the examples have no values\n";
+      break;
+    case LeafReason::noSplit:
+      line(1) << answer << majority << ", as no value splits the set\n";
+      break;
+  }
+}
+
+void Explanation::thresholds(const ThresholdsFound& found) {
+  const std::string name = attributeName(found.attribute);
+  if (!found.usable) {
+    line(1) << name << ": cannot split, as every example has the same value\n";
+    return;
+  }
+  const std::size_t cuts = found.candidates.size();
+  line(1) << name << ": " << counted(cuts, "cut", "cuts") << (found.scores.empty() ? "" : ", each scored")
+          << (cuts > 1 ? ", in sorted order" : "") << "\n";
+  for (std::size_t c = 0; c < cuts; ++c) {
+    const std::uint32_t lower = found.positions[c];
+    line(2) << c + 1 << ". " << nine(found.candidates[c]) << ", between " << entry(*found.column, lower)
+            << " and " << entry(*found.column, lower + 1);
+    if (!found.scores.empty()) out_ << ": score " << nine(found.scores[c]);
+    out_ << "\n";
+  }
+  if (found.best == noIndex) {
+    line(2) << "threshold " << nine(found.threshold) << ", as there is no cut\n";
+    return;
+  }
+  const std::string winner = "cut " + std::to_string(found.best + 1);
+  if (found.scores.empty()) {
+    line(2) << winner << " wins: the only cut, taken unscored\n";
+  } else if (tiedLater(found.scores, found.best)) {
+    line(2) << winner << " wins: the first of the equal highest scores\n";
+  } else {
+    line(2) << winner << " wins: the highest score\n";
+  }
+  line(2) << "threshold " << nine(found.threshold) << ": the upper value of " << winner << "\n";
+}
+
+void Explanation::choice(const AttributeChosen& chosen) {
+  if (chosen.attribute == noIndex) return;  // the leaf says why
+  std::size_t usable = 0;
+  line(1) << "attribute scores:";
+  for (std::uint32_t i = 0; i < chosen.gains.size(); ++i) {
+    if (chosen.gains[i] == unusableGain) continue;
+    out_ << (usable++ == 0 ? " " : ", ") << attributeName(i) << " " << nine(chosen.gains[i]);
+  }
+  out_ << "\n";
+  const std::string name = attributeName(chosen.attribute);
+  if (usable == 1) {
+    line(1) << "chosen: " << name << ", the only one that can split the set\n";
+    return;
+  }
+  // A usable attribute's score is never `unusableGain`, so only usable ones
+  // can tie with it.
+  line(1) << "chosen: " << name
+          << (tiedLater(chosen.gains, chosen.attribute) ? ", the first of the equal highest scores\n"
+                                                        : ", the highest score\n");
+}
+
+void Explanation::split(const NodeSplit& split) {
+  split_ = split;
+  const TreeNode& node = *split.node;
+  line(1) << "test " << attributeName(node.caseIndex) << (node.pred == '=' ? " = " : " > ")
+          << nine(node.caseValue) << ": " << examples(split.passing)
+          << (split.passing == 1 ? " passes" : " pass") << " to yes, " << split.failing
+          << (split.failing == 1 ? " fails" : " fail") << " to no\n";
+  paths_[node.left.get()] = path_ + ".yes";
+  paths_[node.right.get()] = path_ + ".no";
+}
+
+void Explanation::stop(const GrowthStopped& stopped) {
+  out_ << "\n"
+       << stopped.message << "\n"
+       << "The growth stops at " << path_ << ": "
+       << (split_.passing == 0 ? "no example passes its test" : "every example passes its test") << ".\n"
+       << "What is left is the tree as far as it grew: " << path_ << " keeps its test,\n"
+       << "and its two children are empty leaves of class 0.\n";
+  // The nodes still to grow besides those two, in the order they would have
+  // grown: "yes" before "no" at every level.
+  std::vector<std::pair<std::string, std::string>> waiting;
+  for (const auto& [node, path] : paths_) {
+    if (node == stopped.node->left.get() || node == stopped.node->right.get()) continue;
+    std::string order = path;
+    for (std::size_t at = 0; (at = order.find(".yes", at)) != std::string::npos;) order.replace(at, 4, ".0");
+    for (std::size_t at = 0; (at = order.find(".no", at)) != std::string::npos;) order.replace(at, 3, ".1");
+    waiting.emplace_back(order, path);
+  }
+  if (waiting.empty()) return;
+  std::sort(waiting.begin(), waiting.end());
+  out_ << (waiting.size() == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
+                               : "The nodes not grown yet are empty leaves of class 0 too:");
+  for (std::size_t k = 0; k < waiting.size(); ++k) out_ << (k == 0 ? " " : ", ") << waiting[k].second;
+  out_ << ".\n";
+}

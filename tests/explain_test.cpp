@@ -1,0 +1,271 @@
+// treebench-explain: the induction's own figures for the worked examples,
+// the tree it saves, and what it refuses. Run in-process, but for the exit
+// statuses of the real program.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "examples/example_generator.h"
+#include "explain/explain_program.h"
+#include "learner/learner.h"
+#include "support/command.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Explained {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program's whole body with `input` as its standard input.
+Explained explain(const std::vector<std::string>& args, const std::string& input = "") {
+  std::FILE* in = std::tmpfile();
+  std::fputs(input.c_str(), in);
+  std::rewind(in);
+  std::ostringstream out;
+  std::ostringstream err;
+  Explained run;
+  run.status = runExplain(args, in, out, err);
+  std::fclose(in);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+const std::string tryHelp = "Try 'treebench-explain --help' for more information.\n";
+
+}  // namespace
+
+TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
+  // Equal values sort class 0 first, which makes two scored cuts; the yes
+  // side cannot be split and ties, so class 0 answers.
+  EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out,
+            "3 examples of 1 value from standard input.\n"
+            "\n"
+            "root: 3 examples, 2 of class 0 and 1 of class 1\n"
+            "  predicate =, as every value is 0 or 1\n"
+            "  x1: 2 cuts, each scored, in sorted order\n"
+            "    1. 0, between (0, class 0) and (0, class 1): score 0.725982547\n"
+            "    2. 0.5, between (0, class 1) and (1, class 0): score 0\n"
+            "    cut 1 wins: the highest score\n"
+            "    threshold 0: the upper value of cut 1\n"
+            "  attribute scores: x1 0.725982547\n"
+            "  chosen: x1, the only one that can split the set\n"
+            "  test x1 = 0: 2 examples pass to yes, 1 fails to no\n"
+            "  root.yes: 2 examples, 1 of class 0 and 1 of class 1\n"
+            "    predicate =, as every value is 0 or 1\n"
+            "    x1: cannot split, as every example has the same value\n"
+            "    leaf: class 0, which wins the tie of the classes, as no value splits the set\n"
+            "  root.no: 1 example, 1 of class 0 and 0 of class 1\n"
+            "    predicate =, as every value is 0 or 1\n"
+            "    leaf: class 0, as every example is of that class\n"
+            "\n"
+            "The tree, as treebench-view draws it:\n"
+            "x1 = 0\n"
+            "\u251c\u2500 yes: class 0\n"
+            "\u2514\u2500 no: class 0\n");
+
+  // Values other than 0 and 1: the threshold is the upper value of the cut,
+  // which nothing exceeds in the no side, so the growth stops there.
+  EXPECT_EQ(explain({"-"}, "0.1,0\n0.3,0\n0.6,1\n0.9,1\n").out,
+            "4 examples of 1 value from standard input.\n"
+            "\n"
+            "root: 4 examples, 2 of class 0 and 2 of class 1\n"
+            "  predicate >, as a value is neither 0 nor 1 (the tree file writes <)\n"
+            "  x1: 1 cut\n"
+            "    1. 0.450000018, between (0.300000012, class 0) and (0.600000024, class 1)\n"
+            "    cut 1 wins: the only cut, taken unscored\n"
+            "    threshold 0.600000024: the upper value of cut 1\n"
+            "  attribute scores: x1 0.5\n"
+            "  chosen: x1, the only one that can split the set\n"
+            "  test x1 > 0.600000024: 1 example passes to yes, 3 fail to no\n"
+            "  root.yes: 1 example, 0 of class 0 and 1 of class 1\n"
+            "    predicate >, as a value is neither 0 nor 1 (the tree file writes <)\n"
+            "    leaf: class 1, as every example is of that class\n"
+            "  root.no: 3 examples, 2 of class 0 and 1 of class 1\n"
+            "    predicate >, as a value is neither 0 nor 1 (the tree file writes <)\n"
+            "    x1: 1 cut\n"
+            "      1. 0.450000018, between (0.300000012, class 0) and (0.600000024, class 1)\n"
+            "      cut 1 wins: the only cut, taken unscored\n"
+            "      threshold 0.600000024: the upper value of cut 1\n"
+            "    attribute scores: x1 0\n"
+            "    chosen: x1, the only one that can split the set\n"
+            "    test x1 > 0.600000024: 0 examples pass to yes, 3 fail to no\n"
+            "\n"
+            "Illegal C4.5 Tree structure.\n"
+            "The growth stops at root.no: no example passes its test.\n"
+            "What is left is the tree as far as it grew: root.no keeps its test,\n"
+            "and its two children are empty leaves of class 0.\n"
+            "\n"
+            "The tree, as treebench-view draws it:\n"
+            "x1 > 0.6\n"
+            "\u251c\u2500 yes: class 1\n"
+            "\u2514\u2500 no: x1 > 0.6\n"
+            "   \u251c\u2500 yes: class 0\n"
+            "   \u2514\u2500 no: class 0\n");
+
+  // A failure that leaves a node not grown, which is named.
+  EXPECT_NE(explain({"-"}, "0.1,0,0\n0.3,0,0\n0.6,0,1\n0.9,0,1\n0.1,1,1\n0.2,1,1\n0.3,1,0\n")
+                .out.find("The growth stops at root.yes: no example passes its test.\n"
+                          "What is left is the tree as far as it grew: root.yes keeps its test,\n"
+                          "and its two children are empty leaves of class 0.\n"
+                          "The node not grown yet is an empty leaf of class 0 too: root.no.\n"),
+            std::string::npos);
+
+  EXPECT_EQ(explain({"-"}, "1\n0\n1\n").out,
+            "3 examples of 0 values from standard input.\n\n"
+            "root: 3 examples, 1 of class 0 and 2 of class 1\n"
+            "  predicate =, as every value is 0 or 1\n"
+            "  leaf: class 1, the majority class, as the examples have no values\n\n"
+            "The tree, as treebench-view draws it:\nclass 1\n");
+  EXPECT_EQ(explain({"-"}, "").out,
+            "0 examples from standard input.\n\nNo tree: there are no examples to learn from.\n");
+
+  // Of the root's blocks, those that hold the quoted figures.
+  const std::string xorRun = explain({"-"}, "0,0,0\n0,1,1\n1,0,1\n1,1,0\n").out;
+  EXPECT_NE(xorRun.find("  x1: 3 cuts, each scored, in sorted order\n"
+                        "    1. 0, between (0, class 0) and (0, class 1): score 1\n"
+                        "    2. 0.5, between (0, class 1) and (1, class 0): score 0\n"
+                        "    3. 1, between (1, class 0) and (1, class 1): score 1\n"
+                        "    cut 1 wins: the first of the equal highest scores\n"
+                        "    threshold 0: the upper value of cut 1\n"),
+            std::string::npos)
+      << xorRun;
+  EXPECT_NE(
+      xorRun.find("  attribute scores: x1 1, x2 1\n  chosen: x1, the first of the equal highest scores\n"),
+      std::string::npos);
+  const std::string andRun = explain({"-"}, "1,1,1\n0,1,0\n1,0,0\n0,0,0\n").out;
+  EXPECT_NE(andRun.find("  x2: 1 cut\n"
+                        "    1. 1, between (1, class 0) and (1, class 1)\n"
+                        "    cut 1 wins: the only cut, taken unscored\n"
+                        "    threshold 1: the upper value of cut 1\n"
+                        "  attribute scores: x1 0.848934233, x2 0.848934233\n"
+                        "  chosen: x1, the first of the equal highest scores\n"),
+            std::string::npos)
+      << andRun;
+  const std::string tripleAnd =
+      explain({"-"}, "0,0,0,0\n0,0,1,0\n0,1,0,0\n0,1,1,0\n1,0,0,0\n1,0,1,0\n1,1,0,0\n1,1,1,1\n").out;
+  EXPECT_NE(tripleAnd.find("  attribute scores: x1 1.58596563, x2 1.58596563, x3 1.58596563\n"),
+            std::string::npos)
+      << tripleAnd;
+}
+
+TEST(Explain, SavesTheTreeTheWorkbenchLearnsFromTheSameExamples) {
+  const TempDir dir;
+  const std::string saved = dir.file("explained.txt");
+  const std::string learnt = dir.file("learnt.txt");
+  // Drawn as the workbench draws them, one key at a time.
+  for (const char fitness : {'%', '^'}) {
+    SCOPED_TRACE(fitness);
+    const Explained run = explain({"--generate", std::string(1, fitness), "300", "--seed=7", "--sa", saved});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Learner learner;
+    std::srand(7);
+    std::vector<float> values;
+    std::uint8_t classValue = 0;
+    for (int k = 0; k < 300; ++k) {
+      makeExample(values, classValue, fitness);
+      learner.addExample(values, classValue);
+    }
+    learner.learn();
+    ASSERT_TRUE(learner.save(learnt.c_str()));
+    EXPECT_EQ(readFile(saved), readFile(learnt));
+  }
+  // The partial tree of a learn that stops, as the workbench keeps it.
+  ASSERT_EQ(explain({"--save", saved, "-"}, "0.1,0\n0.3,0\n0.6,1\n0.9,1\n").status, 0);
+  EXPECT_EQ(readFile(saved),
+            ">Pred: <  Case Index: 0  Case Value: 0.6\n\t^Class: 1\n\t>Pred: <  Case Index: 0  Case Value: "
+            "0.6\n\t\t^Class: 0\n\t\t^Class: 0");
+}
+
+TEST(Explain, RefusesBadRowsAndCommandLines) {
+  const TempDir dir;
+  const std::string rows = dir.file("rows.csv");
+  writeFile(rows, "1.0,0.0,1\n0,1,0\n1,0,2\n");
+  // As the bench tool refuses them: the file, the line, the reason.
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    std::string message;
+  } refusals[] = {
+      {{rows}, "", rows + ":3: the class is neither 0 nor 1\n"},
+      {{"-"}, "1,0,1\n0,x,0\n", "-:2: field 2 is not a number\n"},
+      {{dir.file("missing.csv")}, "", dir.file("missing.csv") + ": cannot open: No such file or directory\n"},
+      {{"--save", dir.file("tree.txt"), "-"},
+       "",
+       "treebench-explain: " + dir.file("tree.txt") + ": there is no tree to save\n"},
+  };
+  for (const auto& r : refusals) {
+    const Explained run = explain(r.args, r.input);
+    EXPECT_EQ(run.status, 1) << r.message;
+    EXPECT_EQ(run.err, r.message);
+  }
+  EXPECT_FALSE(fileExists(dir.file("tree.txt")));
+
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } usages[] = {
+      {{}, "give either a CSV file or --generate"},
+      {{"rows.csv", "--generate", "|", "4"}, "give either a CSV file or --generate"},
+      {{"--generate", "?", "4"}, "unknown concept code '?'"},
+      {{"--generate", "|"}, "option '--generate' requires a count after the code"},
+      {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
+      {{"--generate", "&", "4", "--seed", "4294967296"},
+       "bad seed '4294967296': give a number from 0 to 4294967295"},
+      {{"rows.csv", "--seed", "3"}, "--seed goes with --generate"},
+      {{"--s", "3", "rows.csv"}, "option '--s' is ambiguous"},
+      {{"--help=all"}, "option '--help' doesn't allow an argument"},
+      {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
+  };
+  for (const auto& u : usages) {
+    const Explained run = explain(u.args);
+    EXPECT_EQ(run.status, 2) << u.message;
+    EXPECT_EQ(run.out, "");
+    const std::string said = "treebench-explain: " + std::string(u.message);
+    EXPECT_EQ(run.err.substr(0, said.size()), said);
+    EXPECT_EQ(run.err.substr(run.err.size() - tryHelp.size()), tryHelp) << run.err;
+  }
+}
+
+// The real program's statuses: help, version, a wrong command line, and
+// output that cannot be written.
+TEST(ExplainProgram, EndsWithTheStatusOfWhatHappened) {
+  const auto runExplainer = [](const std::vector<std::string>& args, const CommandOptions& options = {}) {
+    std::vector<std::string> argv{TREEBENCH_EXPLAIN_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runCommand(argv, options);
+  };
+  const CommandRun help = runExplainer({"--he"});
+  EXPECT_EQ(exitCode(help.status), 0);
+  EXPECT_EQ(help.out.substr(0, 45), "Usage: treebench-explain [OPTION]... FILE.csv");
+  const CommandRun version = runExplainer({"--version"});
+  EXPECT_EQ(exitCode(version.status), 0);
+  EXPECT_EQ(version.out.substr(0, 30), "treebench-explain (treebench) ");
+  const CommandRun wrong = runExplainer({"--colour"});
+  EXPECT_EQ(exitCode(wrong.status), 2);
+  EXPECT_EQ(wrong.err, "treebench-explain: unrecognized option '--colour'\n" + tryHelp);
+  CommandOptions input;
+  input.input = "0,0,0\n1,1,1\n";
+  const CommandRun piped = runExplainer({"-"}, input);
+  EXPECT_EQ(exitCode(piped.status), 0);
+  EXPECT_NE(piped.out.find("\nThe tree, as treebench-view draws it:\nx1 = 1\n"), std::string::npos)
+      << piped.out;
+  if (access("/dev/full", W_OK) == 0) {
+    CommandOptions full;
+    full.outputFile = "/dev/full";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--generate", "|", "10"}, {"--help"}}) {
+      const CommandRun run = runExplainer(args, full);
+      EXPECT_EQ(exitCode(run.status), 1) << args[0];
+      EXPECT_EQ(run.err, "treebench-explain: write error: No space left on device\n") << args[0];
+    }
+  }
+}
