@@ -208,10 +208,10 @@ std::size_t drawDeep(const std::string& file, const std::string& style,
 }  // namespace
 
 TEST(ViewDrawing, DrawsTenThousandLevelsWithBoxLines) {
-  const std::size_t levels = TreeFile::maxLevels;
+  constexpr std::size_t levels = TreeFile::maxLevels;
   // The test at depth d stands below d - 1 finished no branches, and so do
   // the two leaves of the last test.
-  const auto expected = [levels](std::size_t i) {
+  const auto expected = [](std::size_t i) {
     if (i == 0) return testOfDepth(0);
     const std::size_t d = (i + 1) / 2;
     if (i % 2 == 1) return repeated("   ", d - 1) + "\u251c\u2500 yes: class 1";
@@ -226,8 +226,8 @@ TEST(ViewDrawing, DrawsTenThousandLevelsWithBoxLines) {
 }
 
 TEST(ViewDrawing, DrawsTenThousandLevelsWithAsciiLines) {
-  const std::size_t levels = TreeFile::maxLevels;
-  const auto expected = [levels](std::size_t i) {
+  constexpr std::size_t levels = TreeFile::maxLevels;
+  const auto expected = [](std::size_t i) {
     if (i == 0) return testOfDepth(0);
     // The tests first, each on the yes branch of the one above ...
     if (i + 1 < levels) return repeated("|  ", i - 1) + "|- yes: " + testOfDepth(i);
