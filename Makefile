@@ -16,7 +16,7 @@ ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
 endif
 
-.PHONY: all build run view bench test test-release test-asan clean install fuzz soak test-valgrind
+.PHONY: all build run view explain bench test test-release test-asan clean install fuzz soak test-valgrind
 
 all: build
 
@@ -46,6 +46,9 @@ run:
 view:
 	$(call build-programs,treebench-view)
 
+explain:
+	$(call build-programs,treebench-explain)
+
 # The measuring tools under bench/.
 bench:
 	$(call build-programs,treebench-bench)
@@ -72,7 +75,7 @@ clean:
 # (DESTDIR in the environment is honoured too).
 PREFIX ?= /usr/local
 install:
-	$(call build-programs,treebench treebench-view)
+	$(call build-programs,treebench treebench-view treebench-explain)
 	$(CMAKE) --install build/release --prefix "$(PREFIX)"
 
 # The fuzzers run on a scratch copy of the seed corpus, so that what they
