@@ -92,6 +92,41 @@ TEST(CommandLoop, AnotherKeyLeavesTheFitnessAndStillClears) {
   EXPECT_TRUE(learner.examples.empty());
 }
 
+// The concepts are the codes that the menu quotes, and no others.
+TEST(FitnessMenu, TakesExactlyTheCodesItOffers) {
+  std::string offered;
+  for (auto quote = fitnessMenuText.find('\''); quote != std::string::npos;
+       quote = fitnessMenuText.find('\'', quote + 3))
+    offered += fitnessMenuText[quote + 1];
+  ASSERT_EQ(offered, "|^&#%*");
+  std::string keys;
+  for (int code = 0; code < 256; ++code) keys += static_cast<char>(code);
+  std::FILE* in = fmemopen(keys.data(), keys.size(), "r");
+  Console console;
+  console.in = in;
+  // Each key starts from a code other than itself, so that taking it shows.
+  const auto startFor = [](char key) -> FitnessFunction { return key == '?' ? '!' : '?'; };
+  std::string chosen;
+  ::testing::internal::CaptureStdout();
+  for (int code = 0; code < 256; ++code) {
+    FitnessFunction fitness = startFor(static_cast<char>(code));
+    fitnessMenu(fitness, console);
+    chosen += fitness;
+  }
+  std::fflush(stdout);
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  std::fclose(in);
+  std::string expected;
+  for (int code = 0; code < 256; ++code) {
+    const char key = static_cast<char>(code);
+    const char now = offered.find(key) != std::string::npos ? key : startFor(key);
+    EXPECT_EQ(chosen[static_cast<std::size_t>(code)], now) << code;
+    // Any other key is no error: the menu only says what stays.
+    expected += fitnessMenuText + "Fitness function used is now " + now + "\n\n";
+  }
+  EXPECT_EQ(output, expected);
+}
+
 TEST(CommandLoop, LearningWithNoExamplesStillReports) {
   EXPECT_EQ(session("lq"), menu + "...Tree has completed learning.\n\n" + prompt);
   EXPECT_EQ(session("Lq"), menu + "...Tree has completed learning.\n\n" + prompt);

@@ -3,13 +3,14 @@
 # programs: the workbench without a terminal, driven by a key script, loads
 # and saves a tree, the viewer reads the tree that the workbench saved, and
 # the explainer saves the same tree from the examples of and.
-# Arguments: the cmake program, the build folder, and the binary and manual
-# folders relative to the prefix.
+# Arguments: the cmake program, the build folder, the binary and manual
+# folders relative to the prefix, and the project's version.
 set -eu
 cmake=$1
 build=$2
 bindir=$3
 mandir=$4
+version=$5
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/treebench-install.XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
@@ -25,6 +26,8 @@ for program in treebench treebench-view treebench-explain; do
   [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program was not installed"
   page="$prefix/$mandir/man1/$program.1"
   [ -s "$page" ] || fail "$mandir/man1/$program.1 was not installed"
+  head -n 1 "$page" | grep -qF "\"treebench $version\"" ||
+    fail "$program.1 does not name version $version: $(head -n 1 "$page")"
   if command -v groff >/dev/null 2>&1; then
     warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || fail "groff failed on $program.1"
     [ -z "$warnings" ] || fail "groff warns about $program.1: $warnings"
@@ -49,7 +52,7 @@ cmp -s "$prefix/and.txt" "$prefix/saved.txt" || fail "the saved tree differs fro
 view="$prefix/$bindir/treebench-view"
 "$view" --table 2 "$prefix/saved.txt" >"$prefix/table.txt" || fail "the installed treebench-view failed"
 grep -qx 'The tree computes & (and)\.' "$prefix/table.txt" || fail "the installed treebench-view did not see and"
-"$view" --version | grep -q '^treebench-view (treebench) ' || fail "treebench-view --version"
+[ "$("$view" --version)" = "treebench-view (treebench) $version" ] || fail "treebench-view --version"
 status=0
 "$view" "$prefix/missing.txt" 2>/dev/null || status=$?
 [ "$status" -eq 1 ] || fail "a missing file ended with status $status, not 1"
@@ -57,5 +60,5 @@ explain="$prefix/$bindir/treebench-explain"
 printf '0,0,0\n0,1,0\n1,0,0\n1,1,1\n' | "$explain" --save "$prefix/explained.txt" - >"$prefix/explained.log" ||
   fail "the installed treebench-explain failed"
 cmp -s "$prefix/and.txt" "$prefix/explained.txt" || fail "treebench-explain saved another tree than and's"
-"$explain" --version | grep -q '^treebench-explain (treebench) ' || fail "treebench-explain --version"
+[ "$("$explain" --version)" = "treebench-explain (treebench) $version" ] || fail "treebench-explain --version"
 echo "install test: the three programs installed and ran from $prefix"

@@ -344,14 +344,6 @@ TEST_F(Save, ASignalDuringASaveRemovesTheTemporaryFileAndActsAsBefore) {
   EXPECT_EQ(entries(), 2U);
 }
 
-TEST_F(Save, ChangesNeitherTheTreeNorTheExamples) {
-  learner.addExample({1, 1}, 1);
-  const TreeNode* before = learner.root.get();
-  EXPECT_TRUE(learner.save(dir.file("copy.txt").c_str()));
-  EXPECT_EQ(learner.root.get(), before);
-  EXPECT_EQ(learner.examples.size(), 1U);
-}
-
 TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
   // Captured output goes to a regular file; replacing that file would lose
   // what was printed before the save.

@@ -113,18 +113,6 @@ TEST_F(TerminalTest, CtrlCEndsTheProgramWithTheTerminalRestored) {
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 
-TEST_F(TerminalTest, TerminateAndHangUpRestoreTheTerminal) {
-  for (const int signal : {SIGTERM, SIGHUP}) {
-    TerminalSession other(dir.path());
-    ASSERT_TRUE(other.waitFor("or any other key to create 1 example."));
-    ASSERT_TRUE(inKeyMode(other.settings()));
-    other.kill(signal);
-    const int status = other.wait();
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-    EXPECT_TRUE(sameMode(other.settings(), other.initialSettings())) << signal;
-  }
-}
-
 TEST_F(TerminalTest, SavingToTheTerminalShowsTheTreeOnLinesOfItsOwn) {
   writeFile(dir.file("and.txt"), andFile);
   session.send("fl");

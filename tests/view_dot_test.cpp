@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
 #include "tree/tree_file.h"
@@ -10,11 +9,7 @@
 
 namespace {
 
-CommandRun dotOf(const std::string& file) {
-  const TempDir dir;
-  writeFile(dir.file("tree.txt"), file);
-  return runView({"--dot", dir.file("tree.txt")});
-}
+ViewRun dotOf(const std::string& file) { return runView({"--dot", "-"}, file); }
 
 // The and tree with a greater-than test in place of the second equality.
 const char* const mixedFile =
@@ -27,8 +22,8 @@ const char* const mixedFile =
 }  // namespace
 
 TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesAndLabelledEdges) {
-  const CommandRun run = dotOf(mixedFile);
-  EXPECT_EQ(exitCode(run.status), 0);
+  const ViewRun run = dotOf(mixedFile);
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
             "digraph tree {\n"
@@ -63,12 +58,9 @@ TEST(ViewDot, WritesATenThousandLevelTreeOnASmallStack) {
   const std::size_t levels = TreeFile::maxLevels;
   for (std::size_t d = 0; d + 1 < levels; ++d) file += ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n";
   file += "^Class: 0";
-  const TempDir dir;
-  writeFile(dir.file("deep.txt"), file);
-  CommandOptions options;
-  options.stackLimit = 256 * 1024;
-  const CommandRun run = runView({"--dot", dir.file("deep.txt")}, options);
-  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  ViewRun run;
+  onSmallStack(256 * 1024, [&] { run = runView({"--dot", "-"}, file); });
+  EXPECT_EQ(run.status, 0) << run.err;
   const std::size_t nodes = 2 * levels - 1;
   EXPECT_EQ(occurrences(run.out, "[label="), nodes + (nodes - 1));
   EXPECT_EQ(occurrences(run.out, " -> "), nodes - 1);

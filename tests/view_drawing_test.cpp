@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "support/text.h"
 #include "support/view.h"
 #include "tree/tree_file.h"
+#include "view/view_program.h"
 
 namespace {
 
@@ -28,12 +30,10 @@ const char* const andAsciiDrawing =
     "|  `- no: class 0\n"
     "`- no: class 0\n";
 
-// Draws `file` after writing it into a folder of its own.
-CommandRun drawFile(const std::string& file, std::vector<std::string> args = {}) {
-  const TempDir dir;
-  writeFile(dir.file("tree.txt"), file);
-  args.push_back(dir.file("tree.txt"));
-  return runView(args);
+// Draws `file`, read from standard input.
+ViewRun drawFile(const std::string& file, std::vector<std::string> args = {}) {
+  args.emplace_back("-");
+  return runView(args, file);
 }
 
 std::string nodeLine(char pred, std::uint32_t caseIndex, const std::string& value) {
@@ -51,16 +51,18 @@ std::unique_ptr<TreeNode> parsed(const std::string& text) {
 }  // namespace
 
 TEST(ViewDrawing, DrawsEveryNodeOnALineOfItsOwnWithBoxLines) {
-  const CommandRun run = drawFile(andFile);
-  EXPECT_EQ(exitCode(run.status), 0);
+  const TempDir dir;
+  writeFile(dir.file("and.txt"), andFile);
+  const ViewRun run = runView({dir.file("and.txt")});
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, andDrawing);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(drawFile("^Class: 1").out, "class 1\n");
 }
 
 TEST(ViewDrawing, DrawsWithPlainAsciiOnRequest) {
-  const CommandRun run = drawFile(andFile, {"--ascii"});
-  EXPECT_EQ(exitCode(run.status), 0);
+  const ViewRun run = drawFile(andFile, {"--ascii"});
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, andAsciiDrawing);
   // A yes branch with more below it keeps its column open.
   EXPECT_EQ(drawFile(">Pred: =  Case Index: 0  Case Value: 1\n" + nodeLine('=', 2, "0") +
@@ -74,14 +76,6 @@ TEST(ViewDrawing, DrawsWithPlainAsciiOnRequest) {
             "`- no: class 1\n");
 }
 
-TEST(ViewDrawing, ReadsStandardInputForADash) {
-  CommandOptions options;
-  options.input = andFile;
-  const CommandRun run = runView({"-"}, options);
-  EXPECT_EQ(exitCode(run.status), 0);
-  EXPECT_EQ(run.out, andDrawing);
-}
-
 TEST(ViewDrawing, TakesEveryLeniencyOfTheWorkbenchLoad) {
   const std::string lenient[] = {
       // no indentation, and a final line end
@@ -93,14 +87,14 @@ TEST(ViewDrawing, TakesEveryLeniencyOfTheWorkbenchLoad) {
       // anything after the line that completes the tree
       std::string(andFile) + "\nnot a tree line\n\n"};
   for (const std::string& file : lenient) {
-    const CommandRun run = drawFile(file);
-    EXPECT_EQ(exitCode(run.status), 0) << file;
+    const ViewRun run = drawFile(file);
+    EXPECT_EQ(run.status, 0) << file;
     EXPECT_EQ(run.out, andDrawing) << file;
   }
 }
 
 TEST(ViewDrawing, NamesEachValueByItsPositionFromX1) {
-  const CommandRun run =
+  const ViewRun run =
       drawFile(nodeLine('=', 2, "1") + "\n" + nodeLine('=', 0, "1") + "\n^Class: 1\n^Class: 0\n" +
                nodeLine('=', 4294967295U, "1") + "\n^Class: 0\n^Class: 1");
   EXPECT_EQ(run.out,
@@ -158,7 +152,8 @@ namespace {
 // every yes branch is a leaf of class 1; no indentation.
 std::string noChain(std::size_t levels) {
   std::string file;
-  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', d % 3, "1") + "\n^Class: 1\n";
+  for (std::size_t d = 0; d + 1 < levels; ++d)
+    file += nodeLine('=', static_cast<std::uint32_t>(d % 3), "1") + "\n^Class: 1\n";
   return file + "^Class: 0";
 }
 
@@ -166,7 +161,8 @@ std::string noChain(std::size_t levels) {
 // of class 0.
 std::string yesChain(std::size_t levels) {
   std::string file;
-  for (std::size_t d = 0; d + 1 < levels; ++d) file += nodeLine('=', d % 3, "1") + "\n";
+  for (std::size_t d = 0; d + 1 < levels; ++d)
+    file += nodeLine('=', static_cast<std::uint32_t>(d % 3), "1") + "\n";
   file += "^Class: 1";
   for (std::size_t d = 0; d + 1 < levels; ++d) file += "\n^Class: 0";
   return file;
@@ -182,53 +178,68 @@ std::string repeated(const std::string& part, std::size_t times) {
   return text;
 }
 
-// Draws `file` into a file, on a stack far too small for a drawing that
-// recursed once per level, and answers the drawing's lines.
-std::vector<std::string> drawDeep(const std::string& file, const std::string& style) {
+// Draws `file` on a stack far too small for a drawing that recursed once per
+// level, into a file, since the drawing of a deep chain runs to hundreds of
+// megabytes; then hands `check` each line with its number until it answers
+// false, and answers how many lines there were.
+std::size_t drawDeep(const std::string& file, const std::string& style,
+                     const std::function<bool(std::size_t, const std::string&)>& check) {
   const TempDir dir;
   writeFile(dir.file("deep.txt"), file);
-  CommandOptions options;
-  options.outputFile = dir.file("drawing.txt");
-  options.stackLimit = 256 * 1024;
   std::vector<std::string> args{dir.file("deep.txt")};
   if (!style.empty()) args.insert(args.begin(), style);
-  const CommandRun run = runView(args, options);
-  EXPECT_EQ(exitCode(run.status), 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  std::ifstream drawing(options.outputFile);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(drawing, line);) lines.push_back(std::move(line));
-  return lines;
+  {
+    std::ofstream drawing(dir.file("drawing.txt"));
+    std::istringstream noInput;
+    std::ostringstream err;
+    int status = -1;
+    onSmallStack(256 * 1024, [&] { status = runViewer(args, noInput, drawing, err); });
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+  }
+  std::ifstream drawing(dir.file("drawing.txt"));
+  std::size_t count = 0;
+  for (std::string line; std::getline(drawing, line); ++count) {
+    if (!check(count, line)) break;
+  }
+  return count;
 }
 
 }  // namespace
 
 TEST(ViewDrawing, DrawsTenThousandLevelsWithBoxLines) {
-  const std::size_t levels = TreeFile::maxLevels;
-  const std::vector<std::string> lines = drawDeep(noChain(levels), "");
-  ASSERT_EQ(lines.size(), 2 * levels - 1);
-  EXPECT_EQ(lines[0], testOfDepth(0));
-  // The test at depth d stands below d - 1 finished no branches.
-  for (std::size_t d = 1; d + 1 < levels; ++d) {
-    ASSERT_EQ(lines[2 * d - 1], repeated("   ", d - 1) + "\u251c\u2500 yes: class 1") << d;
-    ASSERT_EQ(lines[2 * d], repeated("   ", d - 1) + "\u2514\u2500 no: " + testOfDepth(d)) << d;
-  }
-  EXPECT_EQ(lines[2 * levels - 3], repeated("   ", levels - 2) + "\u251c\u2500 yes: class 1");
-  EXPECT_EQ(lines[2 * levels - 2], repeated("   ", levels - 2) + "\u2514\u2500 no: class 0");
+  constexpr std::size_t levels = TreeFile::maxLevels;
+  // The test at depth d stands below d - 1 finished no branches, and so do
+  // the two leaves of the last test.
+  const auto expected = [](std::size_t i) {
+    if (i == 0) return testOfDepth(0);
+    const std::size_t d = (i + 1) / 2;
+    if (i % 2 == 1) return repeated("   ", d - 1) + "\u251c\u2500 yes: class 1";
+    return repeated("   ", d - 1) + "\u2514\u2500 no: " + (d + 1 < levels ? testOfDepth(d) : "class 0");
+  };
+  const std::size_t lines = drawDeep(noChain(levels), "", [&](std::size_t i, const std::string& line) {
+    if (i < 2 * levels - 1 && line == expected(i)) return true;
+    ADD_FAILURE() << "line " << i << " is " << line.substr(0, 80);
+    return false;
+  });
+  EXPECT_EQ(lines, 2 * levels - 1);
 }
 
 TEST(ViewDrawing, DrawsTenThousandLevelsWithAsciiLines) {
-  const std::size_t levels = TreeFile::maxLevels;
-  const std::vector<std::string> lines = drawDeep(yesChain(levels), "--ascii");
-  ASSERT_EQ(lines.size(), 2 * levels - 1);
-  EXPECT_EQ(lines[0], testOfDepth(0));
-  // The tests first, each on the yes branch of the one above ...
-  for (std::size_t d = 1; d + 1 < levels; ++d)
-    ASSERT_EQ(lines[d], repeated("|  ", d - 1) + "|- yes: " + testOfDepth(d)) << d;
-  EXPECT_EQ(lines[levels - 1], repeated("|  ", levels - 2) + "|- yes: class 1");
-  // ... then the no leaves, from the deepest test back up to the root.
-  for (std::size_t i = 0; i + 1 < levels; ++i) {
-    const std::size_t depth = levels - 2 - i;
-    ASSERT_EQ(lines[levels + i], repeated("|  ", depth) + "`- no: class 0") << depth;
-  }
+  constexpr std::size_t levels = TreeFile::maxLevels;
+  const auto expected = [](std::size_t i) {
+    if (i == 0) return testOfDepth(0);
+    // The tests first, each on the yes branch of the one above ...
+    if (i + 1 < levels) return repeated("|  ", i - 1) + "|- yes: " + testOfDepth(i);
+    if (i + 1 == levels) return repeated("|  ", levels - 2) + "|- yes: class 1";
+    // ... then the no leaves, from the deepest test back up to the root.
+    return repeated("|  ", 2 * levels - 2 - i) + "`- no: class 0";
+  };
+  const std::size_t lines =
+      drawDeep(yesChain(levels), "--ascii", [&](std::size_t i, const std::string& line) {
+        if (i < 2 * levels - 1 && line == expected(i)) return true;
+        ADD_FAILURE() << "line " << i << " is " << line.substr(0, 80);
+        return false;
+      });
+  EXPECT_EQ(lines, 2 * levels - 1);
 }

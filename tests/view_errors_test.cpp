@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
+#include "view/view_options.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ const std::string tryHelp = "Try 'treebench-view --help' for more information.\n
 }  // namespace
 
 TEST(ViewErrors, NameTheFirstLineWhereTheTreeIsIncompleteOrAMarkerIsWrong) {
-  std::string tooDeep;
-  for (int level = 1; level <= 10000; ++level)
-    tooDeep += ">Pred: =  Case Index: 0  Case Value: 0\n^Class: 0\n";
   const struct {
     std::string file;
     int line;
@@ -35,19 +33,18 @@ TEST(ViewErrors, NameTheFirstLineWhereTheTreeIsIncompleteOrAMarkerIsWrong) {
       {"^Class: 1" + std::string(600, ' ') + "\n", 0, nullptr},  // completes the tree: accepted
       {">Pred: =  Case Index: 0  Case Value: 1" + std::string(600, ' ') + "\n^Class: 1\n^Class: 0", 1,
        "more than 511 characters"},
-      {tooDeep, 20000, "deeper than 10000 levels"},
   };
   for (const auto& f : files) {
     const TempDir dir;
     const std::string path = dir.file("tree.txt");
     writeFile(path, f.file);
-    const CommandRun run = runView({path});
+    const ViewRun run = runView({path});
     SCOPED_TRACE(f.file.substr(0, 60));
     if (f.reason == nullptr) {
-      EXPECT_EQ(exitCode(run.status), 0);
+      EXPECT_EQ(run.status, 0);
       continue;
     }
-    EXPECT_EQ(exitCode(run.status), 1);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     const std::string prefix = "treebench-view: " + path + ": line " + std::to_string(f.line) + ": ";
     EXPECT_EQ(run.err.substr(0, prefix.size()), prefix) << run.err;
@@ -58,21 +55,19 @@ TEST(ViewErrors, NameTheFirstLineWhereTheTreeIsIncompleteOrAMarkerIsWrong) {
 }
 
 TEST(ViewErrors, NameTheLineOfStandardInputAsOfAFile) {
-  CommandOptions options;
-  options.input = ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\nx";
-  const CommandRun run = runView({"--table", "2", "-"}, options);
-  EXPECT_EQ(exitCode(run.status), 1);
+  const ViewRun run = runView({"--table", "2", "-"}, ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\nx");
+  EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err.substr(0, 26), "treebench-view: -: line 3:") << run.err;
 }
 
 TEST(ViewErrors, SayWhyAFileCannotBeRead) {
   const TempDir dir;
-  const CommandRun missing = runView({dir.file("missing.txt")});
-  EXPECT_EQ(exitCode(missing.status), 1);
+  const ViewRun missing = runView({dir.file("missing.txt")});
+  EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": No such file or directory\n");
-  const CommandRun folder = runView({"--dot", dir.path()});
-  EXPECT_EQ(exitCode(folder.status), 1);
+  const ViewRun folder = runView({"--dot", dir.path()});
+  EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": Is a directory\n");
   EXPECT_EQ(folder.out, "");
 }
@@ -100,8 +95,8 @@ TEST(ViewErrors, RefuseExactlyTheFilesThatTheWorkbenchCannotLoad) {
     writeFile(dir.file("tree.txt"), file);
     Learner learner;
     const bool loads = learner.load(dir.file("tree.txt").c_str());
-    const CommandRun run = runView({dir.file("tree.txt")});
-    EXPECT_EQ(exitCode(run.status), loads ? 0 : 1) << file << "\n" << run.err;
+    const ViewRun run = runView({dir.file("tree.txt")});
+    EXPECT_EQ(run.status, loads ? 0 : 1) << file << "\n" << run.err;
     // What loads is drawn, though lines read leniently are named.
     EXPECT_EQ(run.out.empty(), !loads) << file << "\n" << run.err;
     if (!loads) {
@@ -122,29 +117,27 @@ TEST(ViewWarnings, NameEachLineReadLenientlyAndFailOnlyUnderStrict) {
       "3: the leaf line does not match \"^Class: N\"; it is read as class 0\n" + prefix +
       "5: Class 256 is neither 0 nor 1; read as 0\n" + prefix +
       "6: text after the last value is not read: \"x\"\n";
-  const CommandRun lenient = runView({"--ascii", typos});
-  EXPECT_EQ(exitCode(lenient.status), 0);
+  const ViewRun lenient = runView({"--ascii", typos});
+  EXPECT_EQ(lenient.status, 0);
   EXPECT_EQ(lenient.err, named);
   EXPECT_EQ(lenient.out,
             "x1215752192 = 1\n|- yes: class 0\n`- no: x2 = 1\n   |- yes: class 0\n   `- no: class 1\n");
   for (const char* mode : {"--strict", "--dot", "--table=2"}) {
-    const CommandRun strict = runView({"--strict", mode, typos});
-    EXPECT_EQ(exitCode(strict.status), 1) << mode;
+    const ViewRun strict = runView({"--strict", mode, typos});
+    EXPECT_EQ(strict.status, 1) << mode;
     EXPECT_EQ(strict.err, named) << mode;
     EXPECT_EQ(strict.out, "") << mode;
   }
   // Named before the error of a later line.
-  CommandOptions broken;
-  broken.input = ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 2\n";
-  EXPECT_EQ(runView({"-"}, broken).err,
+  EXPECT_EQ(runView({"-"}, ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 2\n").err,
             "treebench-view: -: line 2: Class 2 is neither 0 nor 1; read as 2\n"
             "treebench-view: -: line 3: expected a node line (\">\") or a leaf line (\"^\"), found an empty "
             "line or "
             "the end of the file\n");
   // What the workbench writes passes.
   writeFile(dir.file("and.txt"), andFile);
-  const CommandRun written = runView({"--strict", dir.file("and.txt")});
-  EXPECT_EQ(exitCode(written.status), 0);
+  const ViewRun written = runView({"--strict", dir.file("and.txt")});
+  EXPECT_EQ(written.status, 0);
   EXPECT_EQ(written.err, "");
 }
 
@@ -170,8 +163,8 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
       {{"--colour", "--help"}, "unrecognized option '--colour'"},
   };
   for (const auto& usage : usages) {
-    const CommandRun run = runView(usage.args);
-    EXPECT_EQ(exitCode(run.status), 2) << usage.message;
+    const ViewRun run = runView(usage.args);
+    EXPECT_EQ(run.status, 2) << usage.message;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "treebench-view: " + std::string(usage.message) +
                            (std::string(usage.message).find("table width") != std::string::npos
@@ -184,20 +177,18 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
 TEST(ViewUsage, HelpAndVersionGoToStandardOutputAndSucceed) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--help"}, {"--help", "--colour"}, {"a.txt", "b.txt", "--help"}, {"--he"}}) {
-    const CommandRun help = runView(args);
-    EXPECT_EQ(exitCode(help.status), 0);
+    const ViewRun help = runView(args);
+    EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
     const std::string usage = "Usage: treebench-view [OPTION]... FILE\n";
     EXPECT_EQ(help.out.substr(0, usage.size()), usage);
     for (const char* option : {"--ascii", "--dot", "--table", "--strict", "--help", "--version"})
       EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
-  const CommandRun version = runView({"--version", "tree.txt"});
-  EXPECT_EQ(exitCode(version.status), 0);
+  const ViewRun version = runView({"--version", "tree.txt"});
+  EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.err, "");
-  const std::string first = linesOf(version.out).at(0);
-  EXPECT_EQ(first.substr(0, 27), "treebench-view (treebench) ");
-  EXPECT_NE(first.find_first_of("0123456789", 27), std::string::npos) << first;
+  EXPECT_EQ(version.out, "treebench-view (treebench) " TREEBENCH_VERSION "\n");
 }
 
 TEST(ViewUsage, OptionsTakeShortenedNamesAndEitherFormOfValue) {
@@ -210,15 +201,43 @@ TEST(ViewUsage, OptionsTakeShortenedNamesAndEitherFormOfValue) {
   EXPECT_EQ(runView({tree, "--as"}).out, runView({"--ascii", tree}).out);
   EXPECT_NE(runView({"--ascii", tree}).out, runView({tree}).out);
   // After "--" every argument is a file.
-  CommandOptions inDir;
-  inDir.folder = dir.path();
-  EXPECT_EQ(runView({"--", "--ascii"}, inDir).out, "class 1\n");
+  const ParsedArguments dashes = parseViewArguments({"--", "--ascii"});
+  EXPECT_EQ(dashes.request, ViewRequest::view);
+  EXPECT_EQ(dashes.options.mode, ViewMode::drawing);
+  EXPECT_FALSE(dashes.options.ascii);
+  EXPECT_EQ(dashes.options.file, "--ascii");
 }
 
-TEST(ViewErrors, AFailedWriteIsNoSuccess) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full to fail the writes";
+// The real program: what its process entry wires up, and how its output
+// can fail outside it.
+TEST(ViewProgram, ExitsWithTheStatusOfItsRun) {
+  const TempDir dir;
+  CommandOptions input;
+  input.input = andFile;
+  const CommandRun drawn = runViewProgram({"--ascii", "-"}, input);
+  EXPECT_EQ(exitCode(drawn.status), 0);
+  EXPECT_EQ(drawn.out, "x1 = 1\n|- yes: x2 = 1\n|  |- yes: class 1\n|  `- no: class 0\n`- no: class 0\n");
+  EXPECT_EQ(drawn.err, "");
+  const CommandRun missing = runViewProgram({dir.file("missing.txt")});
+  EXPECT_EQ(exitCode(missing.status), 1);
+  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": No such file or directory\n");
+  const CommandRun misused = runViewProgram({"--colour"});
+  EXPECT_EQ(exitCode(misused.status), 2);
+  EXPECT_EQ(misused.err, "treebench-view: unrecognized option '--colour'\n" + tryHelp);
+}
+
+TEST(ViewProgram, OutputThatCannotBeWrittenIsNoSuccess) {
   const TempDir dir;
   writeFile(dir.file("tree.txt"), andFile);
+  CommandOptions closed;
+  closed.closedOutput = true;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{dir.file("tree.txt")}, {"--version"}}) {
+    const CommandRun run = runViewProgram(args, closed);
+    EXPECT_EQ(exitCode(run.status), 1) << args[0];
+    EXPECT_EQ(run.err, "treebench-view: write error: Bad file descriptor\n") << args[0];
+  }
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full to fail the writes";
   CommandOptions toFull;
   toFull.outputFile = "/dev/full";
   for (const std::vector<std::string>& args :
@@ -227,7 +246,7 @@ TEST(ViewErrors, AFailedWriteIsNoSuccess) {
                                              {"--table", "16", dir.file("tree.txt")},
                                              {"--help"},
                                              {"--version"}}) {
-    const CommandRun run = runView(args, toFull);
+    const CommandRun run = runViewProgram(args, toFull);
     EXPECT_EQ(exitCode(run.status), 1) << args[0];
     EXPECT_EQ(run.err, "treebench-view: write error: No space left on device\n") << args[0];
   }

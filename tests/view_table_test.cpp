@@ -73,10 +73,8 @@ Table parseTable(const std::string& out) {
   return table;
 }
 
-CommandRun tableOf(const std::string& file, unsigned width) {
-  const TempDir dir;
-  writeFile(dir.file("tree.txt"), file);
-  return runView({"--table", std::to_string(width), dir.file("tree.txt")});
+ViewRun tableOf(const std::string& file, unsigned width) {
+  return runView({"--table", std::to_string(width), "-"}, file);
 }
 
 std::string agreementLine(const Concept& c, std::size_t rows, std::size_t of) {
@@ -99,8 +97,8 @@ TEST(ViewTable, RecognisesTheConceptThatALearntTreeComputes) {
     const TempDir dir;
     ASSERT_TRUE(learner.save(dir.file("tree.txt").c_str()));
 
-    const CommandRun run = runView({"--table", std::to_string(learnt.width), dir.file("tree.txt")});
-    ASSERT_EQ(exitCode(run.status), 0) << run.err;
+    const ViewRun run = runView({"--table", std::to_string(learnt.width), dir.file("tree.txt")});
+    ASSERT_EQ(run.status, 0) << run.err;
     const Table table = parseTable(run.out);
     const std::size_t rows = std::size_t{1} << learnt.width;
     ASSERT_EQ(table.inputs.size(), rows);
@@ -137,8 +135,8 @@ TEST(ViewTable, CountsEveryInputOfAnyWidthInBinaryOrder) {
     const std::string file = ">Pred: =  Case Index: " + std::to_string(width - 1) +
                              "  Case Value: 1\n>Pred: <  Case Index: 0  Case Value: 0.5\n^Class: 0\n^Class: "
                              "1\n^Class: 0";
-    const CommandRun run = tableOf(file, width);
-    ASSERT_EQ(exitCode(run.status), 0) << run.err;
+    const ViewRun run = tableOf(file, width);
+    ASSERT_EQ(run.status, 0) << run.err;
     const Table table = parseTable(run.out);
     std::vector<std::string> header;
     for (unsigned i = 1; i <= width; ++i) header.push_back(std::string(1, 'x').append(std::to_string(i)));
@@ -166,7 +164,7 @@ TEST(ViewTable, LinesEachDigitUpUnderItsColumnName) {
 
 TEST(ViewTable, WarnsOfTestsOnValuesTheInputsLack) {
   // x3 is missing from two-value inputs, so its test never holds.
-  const CommandRun run = tableOf(
+  const ViewRun run = tableOf(
       ">Pred: =  Case Index: 2  Case Value: 1\n^Class: 0\n>Pred: =  Case Index: 0  Case Value: 0\n^Class: "
       "1\n^Class: 0",
       2);

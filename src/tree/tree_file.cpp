@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "tree/tree_walk.h"
+
 namespace {
 
 // The text as a message quotes it: at most 40 characters, those that do not
@@ -146,8 +148,16 @@ std::string describeMarker(char marker) {
   return "expected a node line (\">\") or a leaf line (\"^\"), found " + quoted(std::string_view(&marker, 1));
 }
 
-}  // namespace
+// The numbers of a node line as the reader takes them.
+struct NodeLine {
+  char pred = '\0';
+  std::uint32_t caseIndex = 0;
+  float caseValue = 0.0F;
+};
 
+// Scans "Pred: %c  Case Index: %d  Case Value: %f" the way the C scan would:
+// a value the scan does not reach keeps its zero. Says in `warning`, when
+// given, why the line does not read as it was probably meant.
 NodeLine scanNodeLine(const char* text, std::string* warning) {
   NodeLine line;
   Scanner scan(text, warning);
@@ -176,6 +186,7 @@ NodeLine scanNodeLine(const char* text, std::string* warning) {
   return line;
 }
 
+// Scans "Class: %d"; the number is kept modulo 256.
 std::uint8_t scanLeafLine(const char* text, std::string* warning) {
   Scanner scan(text, warning);
   scan.word("Class:");
@@ -189,8 +200,10 @@ std::uint8_t scanLeafLine(const char* text, std::string* warning) {
   return leafClass;
 }
 
-void TreeFile::writeNode(std::uint32_t depth, const TreeNode& node, std::ostream& out) {
-  for (std::uint32_t i = 0; i < depth; ++i) out.put('\t');
+}  // namespace
+
+void TreeFile::writeNode(std::size_t depth, const TreeNode& node, std::ostream& out) {
+  for (std::size_t i = 0; i < depth; ++i) out.put('\t');
   if (node.left && node.right) {
     out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex << "  Case Value: " << node.caseValue;
   } else {
@@ -200,29 +213,14 @@ void TreeFile::writeNode(std::uint32_t depth, const TreeNode& node, std::ostream
 
 void TreeFile::write(const TreeNode* root, std::ostream& out) {
   if (root == nullptr) throw 0;
-  // Pre-order with an explicit stack so that a tree of any depth is written.
-  // A null node stands for the line end between a left and a right subtree;
-  // a leaf line has none of its own, so the file ends without one.
-  struct Pending {
-    const TreeNode* node;
-    std::uint32_t depth;
-  };
-  std::vector<Pending> stack{{root, 0}};
-  while (!stack.empty()) {
-    const Pending item = stack.back();
-    stack.pop_back();
-    if (item.node == nullptr) {
-      out.put('\n');
-      continue;
-    }
-    writeNode(item.depth, *item.node, out);
-    if (item.node->left && item.node->right) {
-      out.put('\n');
-      stack.push_back({item.node->right.get(), item.depth + 1});
-      stack.push_back({nullptr, 0});
-      stack.push_back({item.node->left.get(), item.depth + 1});
-    }
-  }
+  // Lines are separated, not ended: each but the first starts with the line
+  // end of the one before, so that the file ends without one. A node with
+  // one child is a leaf line, and its child is not written.
+  walkPreOrder(*root, [&out](const WalkStep& step) {
+    if (step.depth > 0) out.put('\n');
+    writeNode(step.depth, *step.node, out);
+    return step.node->left && step.node->right;
+  });
 }
 
 bool TreeFile::readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber,

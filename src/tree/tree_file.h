@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -35,7 +34,7 @@ struct TreeFile {
 
   // Throws the integer 0 when there is no tree.
   static void write(const TreeNode* root, std::ostream& out);
-  static void writeNode(std::uint32_t depth, const TreeNode& node, std::ostream& out);
+  static void writeNode(std::size_t depth, const TreeNode& node, std::ostream& out);
 
   // Reads a whole tree and only then puts it into `slot`, freeing what the
   // slot held. On any failure it throws `TreeFileError` and `slot` is as it
@@ -50,16 +49,3 @@ struct TreeFile {
   static bool readNode(std::unique_ptr<TreeNode>& slot, std::istream& in, std::size_t& lineNumber,
                        std::vector<TreeFileWarning>* warnings = nullptr);
 };
-
-// The numbers of a file line as the reader takes them. Exposed for tests.
-struct NodeLine {
-  char pred = '\0';
-  std::uint32_t caseIndex = 0;
-  float caseValue = 0.0F;
-};
-// Scans "Pred: %c  Case Index: %d  Case Value: %f" the way the C scan would:
-// a value the scan does not reach keeps its zero. Says in `warning`, when
-// given, why the line does not read as it was probably meant.
-NodeLine scanNodeLine(const char* text, std::string* warning = nullptr);
-// Scans "Class: %d"; the number is kept modulo 256.
-std::uint8_t scanLeafLine(const char* text, std::string* warning = nullptr);

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <vector>
 
+#include "tree/tree_walk.h"
 #include "view/node_text.h"
 
 std::string dotQuoted(std::string_view text) {
@@ -24,26 +25,22 @@ std::string dotQuoted(std::string_view text) {
 void writeDot(const TreeNode& root, std::ostream& out) {
   out << "digraph tree {\n"
       << "  node [shape=box];\n";
-  // Nodes are numbered in pre-order; an explicit stack keeps any depth safe.
-  struct Pending {
-    const TreeNode* node;
-    std::size_t parent;  // the parent's number; unused for the root
-    const char* edge;    // "yes", "no", or null for the root
-  };
-  std::vector<Pending> stack{{&root, 0, nullptr}};
+  // Nodes are numbered in pre-order. `path[d]` is the number of the node
+  // last reached at depth d, so that a node's parent is the one before it.
+  std::vector<std::size_t> path;
   std::size_t next = 0;
-  while (!stack.empty()) {
-    const Pending item = stack.back();
-    stack.pop_back();
+  walkPreOrder(root, [&](const WalkStep& step) {
     const std::size_t id = next++;
-    const TreeNode& node = *item.node;
+    path.resize(step.depth);
+    path.push_back(id);
+    const TreeNode& node = *step.node;
     out << "  n" << id << " [label=" << dotQuoted(nodeText(node));
     if (node.isLeaf()) out << ", shape=ellipse";
     out << "];\n";
-    if (item.edge != nullptr)
-      out << "  n" << item.parent << " -> n" << id << " [label=" << dotQuoted(item.edge) << "];\n";
-    if (node.right) stack.push_back({node.right.get(), id, "no"});
-    if (node.left) stack.push_back({node.left.get(), id, "yes"});
-  }
+    if (step.depth > 0)
+      out << "  n" << path[step.depth - 1] << " -> n" << id
+          << " [label=" << dotQuoted(step.branch == Branch::yes ? "yes" : "no") << "];\n";
+    return true;
+  });
   out << "}\n";
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tree/tree_walk.h"
 #include "view/node_text.h"
 
 namespace {
@@ -23,14 +24,6 @@ constexpr Strokes asciiStrokes{"|- ", "`- ", "|  ", "   "};
 
 void drawTree(const TreeNode& root, LineStyle style, std::ostream& out) {
   const Strokes& strokes = style == LineStyle::ascii ? asciiStrokes : boxStrokes;
-  // Pre-order with an explicit stack, so that a tree of any depth is drawn.
-  struct Pending {
-    const TreeNode* node;
-    std::size_t depth;  // the root is 0
-    const char* label;  // "yes: ", "no: ", or nothing for the root
-    bool last;
-  };
-  std::vector<Pending> stack{{&root, 0, "", true}};
   // The columns in front of the node being drawn, and where the columns of
   // each depth end: `ends[d]` is the length of the columns a child at depth
   // d + 1 stands behind. A node's columns are those of its parent's line
@@ -39,28 +32,22 @@ void drawTree(const TreeNode& root, LineStyle style, std::ostream& out) {
   std::string columns;
   std::vector<std::size_t> ends{0};
   std::string line;
-  while (!stack.empty()) {
-    const Pending item = stack.back();
-    stack.pop_back();
+  walkPreOrder(root, [&](const WalkStep& step) {
     line.clear();
-    if (item.depth > 0) {
-      columns.resize(ends[item.depth - 1]);
-      ends.resize(item.depth);
+    if (step.depth > 0) {
+      columns.resize(ends[step.depth - 1]);
+      ends.resize(step.depth);
       line += columns;
-      line += item.last ? strokes.last : strokes.branch;
+      line += step.last ? strokes.last : strokes.branch;
+      line += step.branch == Branch::yes ? "yes: " : "no: ";
     }
-    line += item.label;
-    line += nodeText(*item.node);
+    line += nodeText(*step.node);
     line += '\n';
     out << line;
-    const TreeNode& node = *item.node;
-    if (node.isLeaf()) continue;
-    if (item.depth > 0) {
-      columns += item.last ? strokes.blank : strokes.through;
+    if (!step.node->isLeaf() && step.depth > 0) {
+      columns += step.last ? strokes.blank : strokes.through;
       ends.push_back(columns.size());
     }
-    // The right child goes on first, so that the left one is drawn first.
-    if (node.right) stack.push_back({node.right.get(), item.depth + 1, "no: ", true});
-    if (node.left) stack.push_back({node.left.get(), item.depth + 1, "yes: ", !node.right});
-  }
+    return true;
+  });
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "tree/tree_walk.h"
 #include "view/node_text.h"
 
 namespace {
@@ -35,15 +36,10 @@ std::size_t rowCount(unsigned width) { return std::size_t{1} << width; }
 // The highest attribute that any test of the tree reads, if there is a test.
 std::optional<std::uint32_t> highestTestedIndex(const TreeNode& root) {
   std::optional<std::uint32_t> highest;
-  std::vector<const TreeNode*> stack{&root};
-  while (!stack.empty()) {
-    const TreeNode* node = stack.back();
-    stack.pop_back();
-    if (node->isLeaf()) continue;
-    highest = std::max(highest.value_or(0), node->caseIndex);
-    if (node->left) stack.push_back(node->left.get());
-    if (node->right) stack.push_back(node->right.get());
-  }
+  walkPreOrder(root, [&highest](const WalkStep& step) {
+    if (!step.node->isLeaf()) highest = std::max(highest.value_or(0), step.node->caseIndex);
+    return true;
+  });
   return highest;
 }
 

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -206,41 +207,14 @@ void TerminalSession::kill(int signal) const { ::kill(program_, signal); }
 
 void TerminalSession::send(const std::string& bytes) const { writeAll(master_, bytes); }
 
-void TerminalSession::feed(const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    pollfd ready{master_, POLLIN | POLLOUT, 0};
-    if (poll(&ready, 1, 10000) <= 0) throw std::runtime_error("the terminal stalled");
-    if ((ready.revents & POLLIN) != 0) readSome(0);
-    if ((ready.revents & POLLOUT) != 0) {
-      const ssize_t wrote =
-          write(master_, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 256));
-      if (wrote < 0 && errno != EINTR && errno != EAGAIN) throw std::runtime_error("the terminal is gone");
-      if (wrote > 0) done += static_cast<std::size_t>(wrote);
-    }
-    if ((ready.revents & (POLLERR | POLLHUP)) != 0) throw std::runtime_error("the terminal is gone");
-  }
+void TerminalSession::suspendOutput() const {
+  if (tcflow(slave_, TCOOFF) != 0) throw std::runtime_error("cannot suspend the terminal's output");
 }
 
-std::size_t TerminalSession::sendUntilFull(const std::string& bytes) const {
-  const int flags = fcntl(master_, F_GETFL);
-  fcntl(master_, F_SETFL, flags | O_NONBLOCK);
-  std::size_t done = 0;
-  int idle = 0;
-  // A full terminal may take a moment to show as full; give up on it only
-  // after it has taken nothing for a while.
-  while (done < bytes.size() && idle < 200) {
-    const ssize_t wrote = write(master_, bytes.data() + done, bytes.size() - done);
-    if (wrote > 0) {
-      done += static_cast<std::size_t>(wrote);
-      idle = 0;
-    } else {
-      ++idle;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  fcntl(master_, F_SETFL, flags);
-  return done;
+std::size_t TerminalSession::unreadInput() const {
+  int waiting = 0;
+  if (ioctl(slave_, FIONREAD, &waiting) != 0) throw std::runtime_error("cannot see the terminal's input");
+  return static_cast<std::size_t>(waiting);
 }
 
 void TerminalSession::hangUp() {

@@ -69,13 +69,12 @@ class TerminalSession {
   TerminalSession& operator=(const TerminalSession&) = delete;
 
   void send(const std::string& bytes) const;
-  // Sends many keys, reading the answers meanwhile so that neither side
-  // stalls on a full terminal buffer.
-  void feed(const std::string& bytes);
-  // Sends as much of `bytes` as the terminal takes without reading any
-  // answer, and answers how much that was. When it is not all, the program
-  // is stuck writing its answers with keys still waiting behind them.
-  std::size_t sendUntilFull(const std::string& bytes) const;
+  // Suspends the terminal's output, as a terminal sent XOFF does: the
+  // program's next write waits for as long as the program lives.
+  void suspendOutput() const;
+  // How many of the bytes sent have reached the program's terminal and are
+  // not read yet.
+  std::size_t unreadInput() const;
   // Closes the terminal's master side, as a closed terminal window does.
   void hangUp();
   // Waits until `text` appears in the output after what earlier waits
