@@ -101,11 +101,3 @@ TEST(Learn, ReportsAGrowthFailureAndKeepsThePartialTree) {
   EXPECT_EQ(learnOutput(learner), "Illegal C4.5 Tree structure.\n");
   EXPECT_EQ(describe(learner.root.get()), partial);
 }
-
-TEST(TreeBuilder, StartsWithTheGreaterPredicateAndEmptyTables) {
-  Learner learner;
-  const TreeBuilder builder(learner, {false, true});
-  EXPECT_EQ(builder.pred, '<');
-  EXPECT_EQ(builder.classes, (std::vector<bool>{false, true}));
-  EXPECT_TRUE(builder.thresholds.empty() && builder.gains.empty() && builder.classCounts.empty());
-}

@@ -1,11 +1,5 @@
 #include "learner/learner.h"
 
-Learner::~Learner() {
-  root.reset();
-  clearExamples();
-  examples.shrink_to_fit();
-}
-
 void Learner::addExample(std::vector<float> values, std::uint8_t classValue) {
   examples.emplace_back(classValue, values);
 }

@@ -10,14 +10,19 @@
 
 // Owns the training set and the current tree. The one top-level object of
 // the workbench; never copied.
+//
+// Its operations live with what they use: addExample, clearExamples and
+// classify in learner/learner.cpp, learn in induction/learn.cpp, save and
+// load in tree/learner_files.cpp.
 struct Learner {
+  // Members are destroyed in reverse order: the tree first, then the
+  // examples.
   ExampleSet examples;
   std::unique_ptr<TreeNode> root;
 
   Learner() = default;
   Learner(const Learner&) = delete;
   Learner& operator=(const Learner&) = delete;
-  ~Learner();
 
   void addExample(std::vector<float> values, std::uint8_t classValue);
   void clearExamples();
