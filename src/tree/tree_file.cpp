@@ -1,5 +1,6 @@
 #include "tree/tree_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -200,10 +201,63 @@ std::uint8_t scanLeafLine(const char* text, std::string* warning) {
   return leafClass;
 }
 
+// Counts what is written to it, keeping nothing.
+class Counter : public std::streambuf {
+ public:
+  std::size_t count = 0;
+
+ protected:
+  int_type overflow(int_type ch) override {
+    ++count;
+    return traits_type::not_eof(ch);
+  }
+  std::streamsize xsputn(const char*, std::streamsize n) override {
+    count += static_cast<std::size_t>(n);
+    return n;
+  }
+};
+
+// Appends what is written to it to a string.
+class Appender : public std::streambuf {
+ public:
+  explicit Appender(std::string& text) : text_(text) {}
+
+ protected:
+  int_type overflow(int_type ch) override {
+    if (!traits_type::eq_int_type(ch, traits_type::eof())) text_.push_back(traits_type::to_char_type(ch));
+    return traits_type::not_eof(ch);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    text_.append(s, static_cast<std::size_t>(n));
+    return n;
+  }
+
+ private:
+  std::string& text_;
+};
+
 }  // namespace
 
+std::string TreeFile::text(const TreeNode& root) {
+  Counter counter;
+  std::ostream counted(&counter);
+  write(&root, counted);
+  std::string text;
+  text.reserve(counter.count);
+  Appender appender(text);
+  std::ostream out(&appender);
+  write(&root, out);
+  return text;
+}
+
 void TreeFile::writeNode(std::size_t depth, const TreeNode& node, std::ostream& out) {
-  for (std::size_t i = 0; i < depth; ++i) out.put('\t');
+  // In runs rather than one by one: a deep tree's file is mostly tabs.
+  static constexpr std::string_view tabs = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+  for (std::size_t left = depth; left > 0;) {
+    const std::size_t run = std::min(left, tabs.size());
+    out.write(tabs.data(), static_cast<std::streamsize>(run));
+    left -= run;
+  }
   if (node.left && node.right) {
     out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex << "  Case Value: " << node.caseValue;
   } else {

@@ -34,6 +34,9 @@ struct TreeFile {
 
   // Throws the integer 0 when there is no tree.
   static void write(const TreeNode* root, std::ostream& out);
+  // The whole file of the tree, in memory. Its length is counted first, so
+  // that it takes no more memory than that length.
+  static std::string text(const TreeNode& root);
   static void writeNode(std::size_t depth, const TreeNode& node, std::ostream& out);
 
   // Reads a whole tree and only then puts it into `slot`, freeing what the
