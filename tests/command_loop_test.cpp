@@ -187,13 +187,21 @@ TEST(ReadName, TakesAtMost511BytesAndConsumesTheWholeLineAndRefusesControlCharac
   std::FILE* in = fmemopen(script.data(), script.size(), "r");
   Console console;
   console.in = in;
-  EXPECT_EQ(readName(console), std::string(511, 'a'));
-  EXPECT_EQ(readName(console), std::nullopt);
-  EXPECT_EQ(readName(console), std::nullopt);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(readName(console), std::nullopt) << i;
-  EXPECT_EQ(readName(console), "  blanks kept ");
-  EXPECT_EQ(readName(console), "last");
-  EXPECT_EQ(readName(console), std::nullopt);
+  // The name read, or "(none)".
+  const auto next = [&console] {
+    NameBuffer name;
+    ::testing::internal::CaptureStdout();
+    const bool read = readName(console, "", name);
+    ::testing::internal::GetCapturedStdout();
+    return read ? std::string(name) : std::string("(none)");
+  };
+  EXPECT_EQ(next(), std::string(511, 'a'));
+  EXPECT_EQ(next(), "(none)");
+  EXPECT_EQ(next(), "(none)");
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(next(), "(none)") << i;
+  EXPECT_EQ(next(), "  blanks kept ");
+  EXPECT_EQ(next(), "last");
+  EXPECT_EQ(next(), "(none)");
   EXPECT_EQ(readKey(console, "", nullptr), 0);
   std::fclose(in);
 }

@@ -1,24 +1,35 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
+#include <thread>
 
 #include "learner/learner.h"
+#include "safety/file_saving.h"
+#include "safety/signals.h"
+#include "support/command.h"
+#include "support/ending_signals.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
-#include "tree/save_target.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -164,54 +175,211 @@ TEST_F(Save, AFullDiskFailsAnInPlaceSaveBeforeItTouchesTheFile) {
   EXPECT_EQ(outcome, "true");
 }
 
-TEST_F(Save, ReplacesTheTargetOfASymbolicLinkAndKeepsTheLink) {
-  writeFile(dir.file("target.txt"), "old");
-  ASSERT_EQ(symlink("target.txt", dir.file("link.txt").c_str()), 0);
-  EXPECT_TRUE(learner.save(dir.file("link.txt").c_str()));
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
-  EXPECT_EQ(readFile(dir.file("target.txt")), andFile);
+namespace {
+
+// All that decides who may read and write a file, and by which names.
+struct Looks {
+  uid_t uid = 0;
+  gid_t gid = 0;
+  mode_t mode = 0;
+  nlink_t links = 0;
+  std::map<std::string, std::string> attributes;  // extended ones, ACLs among them
+  bool operator==(const Looks&) const = default;
+};
+
+Looks looksOf(const std::string& path) {
+  Looks looks;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return looks;
+  looks = {info.st_uid, info.st_gid, info.st_mode & 07777, info.st_nlink, {}};
+  std::string names(65536, '\0');
+  const ssize_t size = listxattr(path.c_str(), names.data(), names.size());
+  for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names.c_str() + at)) + 1) {
+    std::string value(65536, '\0');
+    const ssize_t length = getxattr(path.c_str(), names.c_str() + at, value.data(), value.size());
+    value.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+    looks.attributes[names.c_str() + at] = value;
+  }
+  return looks;
+}
+
+// A POSIX ACL as the system stores it: the owner, the named user, the
+// owning group, the mask and the others, with the permission bits given.
+std::string acl(unsigned owner, uid_t user, unsigned userBits, unsigned group, unsigned mask, unsigned other) {
+  std::string bytes;
+  const auto put = [&bytes](std::uint32_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(2, 4);  // the format's version
+  const std::uint32_t none = 0xFFFFFFFF;
+  const std::array<std::array<std::uint32_t, 3>, 5> entries{{{0x01, owner, none},
+                                                              {0x02, userBits, user},
+                                                              {0x04, group, none},
+                                                              {0x10, mask, none},
+                                                              {0x20, other, none}}};
+  for (const auto& [tag, bits, id] : entries) {
+    put(tag, 2);
+    put(bits, 2);
+    put(id, 4);
+  }
+  return bytes;
+}
+
+constexpr uid_t nobody = 65534;
+
+// For its life the process acts as the user nobody in all but its real ids,
+// with no supplementary group: as another user, who owns no more than that.
+class AsNobody {
+ public:
+  AsNobody() {
+    const gid_t group = nobody;
+    ok_ = setgroups(1, &group) == 0 && setegid(nobody) == 0 && seteuid(nobody) == 0;
+  }
+  ~AsNobody() {
+    const gid_t root = 0;
+    if (seteuid(0) != 0 || setegid(0) != 0 || setgroups(1, &root) != 0) std::abort();
+  }
+  AsNobody(const AsNobody&) = delete;
+  AsNobody& operator=(const AsNobody&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+// Mounts made from here on are this process's own and end with it.
+bool privateMounts() {
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// One case of the save rule: a file made as `prepare` makes it, and whether
+// the save must write it in place rather than replace it.
+struct RuleCase {
+  const char* what;
+  std::function<bool(const std::string& folder, const std::string& file)> prepare;  // false: not here
+  bool inPlace;
+  bool asNobody = false;
+};
+
+// Saves over a file of each case in `base` and checks that the file then
+// holds the text and looks to its users as it did, and that no other file
+// was left. A long text over a shorter file, so that a file system without
+// fallocate of its own has glibc read blocks of the old file to reserve it.
+void checkTheSaveRule(const std::string& base) {
+  const std::string text(30000, 't');
+  const bool root = geteuid() == 0;
+  const std::vector<RuleCase> cases{
+      {"a file of the process's own", [](auto&, auto& f) { return chmod(f.c_str(), 0640) == 0; }, false},
+      {"a file with another name", [](auto& d, auto& f) { return link(f.c_str(), (d + "/other").c_str()) == 0; },
+       true},
+      {"another user's file", [&](auto&, auto& f) { return root && chown(f.c_str(), nobody, nobody) == 0; },
+       false},
+      {"a file with extended attributes",
+       [](auto&, auto& f) { return setxattr(f.c_str(), "user.origin", "hand", 4, 0) == 0; }, false},
+      {"a file whose ACL lets another user write",
+       [](auto&, auto& f) {
+         const std::string bytes = acl(6, nobody, 6, 4, 6, 0);
+         return setxattr(f.c_str(), "system.posix_acl_access", bytes.data(), bytes.size(), 0) == 0;
+       },
+       false},
+      {"a file without the ACL that its folder gives new files",
+       [](auto& d, auto&) {
+         const std::string bytes = acl(7, nobody, 7, 5, 7, 5);
+         return setxattr(d.c_str(), "system.posix_acl_default", bytes.data(), bytes.size(), 0) == 0;
+       },
+       false},
+      {"a file whose group its owner cannot give",
+       [&](auto& d, auto& f) {
+         return root && chown(d.c_str(), nobody, nobody) == 0 && chown(f.c_str(), nobody, 0) == 0 &&
+                chmod(f.c_str(), 0664) == 0;
+       },
+       true, true},
+      {"a file in a folder where no temporary file can be made",
+       [&](auto&, auto& f) { return root && chown(f.c_str(), nobody, nobody) == 0; }, true, true},
+      {"a file mounted on its own, which no rename may replace",
+       [&](auto& d, auto& f) {
+         writeFile(d + "/mounted", "x");
+         return root && mount((d + "/mounted").c_str(), f.c_str(), nullptr, MS_BIND, nullptr) == 0;
+       },
+       true},
+      {"a symbolic link, which stays a link",
+       [](auto& d, auto& f) {
+         return std::rename(f.c_str(), (d + "/target").c_str()) == 0 && symlink("target", f.c_str()) == 0;
+       },
+       false},
+  };
+  chmod(base.c_str(), 0755);
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    const RuleCase& rule = cases[k];
+    SCOPED_TRACE(rule.what);
+    const std::string folder = base + "/case" + std::to_string(k);
+    const std::string file = folder + "/tree.txt";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    writeFile(file, std::string(8192, 'x'));
+    if (!rule.prepare(folder, file)) {
+      std::printf("skipped here: %s\n", rule.what);
+      continue;
+    }
+    const Looks before = looksOf(file);
+    const ino_t inode = inodeOf(file);
+    struct stat link {};
+    lstat(file.c_str(), &link);
+    {
+      const std::optional<AsNobody> other = rule.asNobody ? std::make_optional<AsNobody>() : std::nullopt;
+      if (other && !other->ok()) FAIL() << "cannot act as another user";
+      EXPECT_TRUE(saveFile(file.c_str(), text));
+    }
+    EXPECT_EQ(readFile(file), text);
+    EXPECT_EQ(inodeOf(file) == inode, rule.inPlace);
+    EXPECT_TRUE(looksOf(file) == before);
+    if (fileExists(folder + "/other")) {
+      EXPECT_EQ(readFile(folder + "/other"), text);
+    }
+    struct stat after {};
+    lstat(file.c_str(), &after);
+    EXPECT_EQ(S_ISLNK(after.st_mode), S_ISLNK(link.st_mode));
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    umount2(file.c_str(), MNT_DETACH);
+  }
+}
+
+}  // namespace
+
+TEST(SaveRule, ReplacesOnlyWhatTheUserCannotTellFromTheOldFileAndWritesTheRestInPlace) {
+  const TempDir dir;
+  if (!privateMounts()) std::printf("no private mounts here: the mounted file is not saved over\n");
+  checkTheSaveRule(dir.path());
+}
+
+TEST(SaveRule, HoldsWhereTheFileSystemCannotReserveSpaceItself) {
+  const TempDir dir;
+  chmod(dir.path().c_str(), 0755);
+  const std::string image = dir.file("ext3.img");
+  const std::string mounted = dir.file("ext3");
+  if (geteuid() != 0 || !privateMounts()) GTEST_SKIP() << "needs root and a mount namespace of its own";
+  writeFile(image, "");
+  if (truncate(image.c_str(), 32 << 20) != 0 || mkdir(mounted.c_str(), 0755) != 0 ||
+      exitCode(runCommand({"mkfs.ext3", "-q", "-F", image}).status) != 0 ||
+      exitCode(runCommand({"mount", "-o", "loop", image, mounted}).status) != 0)
+    GTEST_SKIP() << "cannot make and mount an ext3 image here (mkfs.ext3, loop devices)";
+  checkTheSaveRule(mounted);
+  umount2(mounted.c_str(), MNT_DETACH);
+}
+
+TEST_F(Save, MakesANewFileWithTheUmaskAndThroughADanglingLink) {
+  const mode_t mask = umask(022);
+  EXPECT_TRUE(learner.save(dir.file("fresh.txt").c_str()));
+  umask(mask);
+  struct stat info {};
+  stat(dir.file("fresh.txt").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 07777, 0644U);
 
   ASSERT_EQ(symlink("sub/../later.txt", dir.file("dangling.txt").c_str()), 0);
   std::filesystem::create_directory(dir.file("sub"));
   EXPECT_TRUE(learner.save(dir.file("dangling.txt").c_str()));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.txt")));
   EXPECT_EQ(readFile(dir.file("later.txt")), andFile);
-}
-
-TEST_F(Save, KeepsThePermissionsAndTheHardLinksOfTheFileItReplaces) {
-  writeFile(dir.file("private.txt"), "old");
-  chmod(dir.file("private.txt").c_str(), 0640);
-  EXPECT_TRUE(learner.save(dir.file("private.txt").c_str()));
-  struct stat info {};
-  stat(dir.file("private.txt").c_str(), &info);
-  EXPECT_EQ(info.st_mode & 07777, 0640U);
-
-  // Every name of a linked file shows the tree: it is written in place.
-  writeFile(dir.file("linked.txt"),
-            "an older text, longer than the tree that replaces it" + std::string(200, '.'));
-  ASSERT_EQ(link(dir.file("linked.txt").c_str(), dir.file("other-name.txt").c_str()), 0);
-  const ino_t inode = inodeOf(dir.file("linked.txt"));
-  EXPECT_TRUE(learner.save(dir.file("linked.txt").c_str()));
-  EXPECT_EQ(inodeOf(dir.file("linked.txt")), inode);
-  EXPECT_EQ(readFile(dir.file("other-name.txt")), andFile);
-
-  const mode_t mask = umask(022);
-  EXPECT_TRUE(learner.save(dir.file("fresh.txt").c_str()));
-  umask(mask);
-  stat(dir.file("fresh.txt").c_str(), &info);
-  EXPECT_EQ(info.st_mode & 07777, 0644U);
-}
-
-TEST_F(Save, GivesTheNewFileTheOwnerOfTheOldOne) {
-  if (geteuid() != 0) GTEST_SKIP() << "only root can make a file that another user owns";
-  writeFile(dir.file("theirs.txt"), "old");
-  ASSERT_EQ(chown(dir.file("theirs.txt").c_str(), 65534, 65534), 0);
-  EXPECT_TRUE(learner.save(dir.file("theirs.txt").c_str()));
-  struct stat info {};
-  stat(dir.file("theirs.txt").c_str(), &info);
-  EXPECT_EQ(info.st_uid, 65534U);
-  EXPECT_EQ(info.st_gid, 65534U);
-  EXPECT_EQ(readFile(dir.file("theirs.txt")), andFile);
 }
 
 TEST_F(Save, OpensTheTemporaryFileOnlyToCreateIt) {
@@ -246,13 +414,18 @@ TEST_F(Save, WritesIntoAFifoOnlyWhileItIsRead) {
   close(reader);
 
   EXPECT_EQ(inChild([&] { return learner.save(fifo.c_str()); }), "false");
-  // A reader that goes away during the save fails it, and ends nothing.
+  // A reader that goes away during the save fails it, and ends nothing: it
+  // leaves once the text has filled the pipe.
   EXPECT_EQ(inChild([&] {
               const int leaving = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-              return replaceFile(fifo.c_str(), [leaving](std::ostream& out) {
+              std::thread leaver([leaving] {
+                pollfd ready{leaving, POLLIN, 0};
+                poll(&ready, 1, -1);
                 close(leaving);
-                out << andFile;
               });
+              const bool saved = saveFile(fifo.c_str(), std::string(1 << 20, 't'));
+              leaver.join();
+              return saved;
             }),
             "false");
 }
@@ -274,30 +447,34 @@ TEST_F(Load, NeverWaitsForAWriterThatIsNotThere) {
             "true");
   close(reader);
 
-  // Its own output would never end while it waits on it.
-  int output[2];
-  ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
-  EXPECT_EQ(inChild([&] {
-              dup2(output[1], STDOUT_FILENO);
-              return learner.load("/dev/stdout");
-            }),
-            "false");
-  close(output[0]);
-  close(output[1]);
 }
 
-TEST_F(Save, RefusesToWriteIntoItsOwnStandardInput) {
+TEST_F(Save, NeverTakesTheProgramsOwnStreamsForFiles) {
   writeFile(dir.file("keys.txt"), "keys");
-  int keys[2];
-  ASSERT_EQ(pipe2(keys, O_CLOEXEC | O_NONBLOCK), 0);
-  EXPECT_EQ(inChild([&] {
-              dup2(keys[0], STDIN_FILENO);
-              return learner.save("/dev/stdin");
-            }),
-            "false");
-  EXPECT_EQ(readWaiting(keys[0]), "");
-  close(keys[0]);
-  close(keys[1]);
+  // Each stream as a pipe that only the program holds, and standard input
+  // as a file besides: read as a tree, a stream that the program writes
+  // would be waited on for ever, and written to, standard input would give
+  // the tree back as keys.
+  struct Stream {
+    int fd;
+    const char* name;
+  };
+  for (const Stream stream : {Stream{STDIN_FILENO, "/dev/stdin"}, Stream{STDOUT_FILENO, "/dev/stdout"},
+                              Stream{STDERR_FILENO, "/dev/stderr"}}) {
+    SCOPED_TRACE(stream.name);
+    const auto withStream = [&](const std::function<bool()>& operation) {
+      return inChild([&] {
+        int ends[2];
+        if (pipe(ends) != 0 || dup2(ends[stream.fd == STDIN_FILENO ? 0 : 1], stream.fd) < 0) _exit(3);
+        return operation();
+      });
+    };
+    EXPECT_EQ(withStream([&] { return learner.load(stream.name); }), "false");
+    // Its standard output is printed to instead, as a later test shows.
+    if (stream.fd != STDOUT_FILENO) {
+      EXPECT_EQ(withStream([&] { return learner.save(stream.name); }), "false");
+    }
+  }
   for (const char* name : {"/dev/stdin", "keys.txt"}) {
     EXPECT_EQ(inChild([&] {
                 const int file = open(dir.file("keys.txt").c_str(), O_RDONLY);
@@ -311,37 +488,53 @@ TEST_F(Save, RefusesToWriteIntoItsOwnStandardInput) {
 }
 
 namespace {
-void exitWithSeven(int) { _exit(7); }
+
+// Lists what `folder` holds.
+std::size_t entriesOf(const std::string& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
 }  // namespace
 
-TEST_F(Save, ASignalDuringASaveRemovesTheTemporaryFileAndActsAsBefore) {
-  writeFile(dir.file("old.txt"), "old");
-  // The signal comes when part of the tree is in the temporary file.
-  const auto savingUntil = [&](int signal) {
-    return replaceFile(dir.file("old.txt").c_str(), [signal](std::ostream& out) {
-      out << "^Cla" << std::flush;
-      std::raise(signal);
-      out << "ss: 1";
-    });
-  };
-  for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
-    EXPECT_EQ(inChild([&] { return savingUntil(signal); }), "signal " + std::to_string(signal));
-  // A handler that was there, as at a terminal, still gets the signal.
-  EXPECT_EQ(inChild([&] {
-              std::signal(SIGTERM, exitWithSeven);
-              return savingUntil(SIGTERM);
-            }),
-            "exit 7");
-  EXPECT_EQ(readFile(dir.file("old.txt")), "old");
-  EXPECT_EQ(entries(), 2U);
-  // An ignored signal, as under nohup, stays ignored.
+TEST(SaveSignals, EveryEndingSignalRemovesThePendingTemporaryFileAndThenEndsTheProgram) {
+  const TempDir dir;
+  for (const int signal : endingSignals()) {
+    SCOPED_TRACE(strsignal(signal));
+    EXPECT_EQ(inChild([&] {
+                std::string name = dir.file(".tree.txt.XXXXXX");
+                if (createTemporaryFile(name) < 0) _exit(3);
+                raise(signal);
+                return true;
+              }),
+              "signal " + std::to_string(signal));
+    EXPECT_EQ(entriesOf(dir.path()), 0U);
+  }
+  // A signal that was ignored when the program started stays ignored, as
+  // under nohup.
   EXPECT_EQ(inChild([&] {
               std::signal(SIGHUP, SIG_IGN);
-              return savingUntil(SIGHUP);
+              std::string name = dir.file(".tree.txt.XXXXXX");
+              if (createTemporaryFile(name) < 0) _exit(3);
+              raise(SIGHUP);
+              return unlink(name.c_str()) == 0;
             }),
             "true");
-  EXPECT_EQ(readFile(dir.file("old.txt")), "^Class: 1");
-  EXPECT_EQ(entries(), 2U);
+  // Held back while a file is written in place, a signal acts once the
+  // text is whole.
+  EXPECT_EQ(inChild([&] {
+              std::string name = dir.file(".tree.txt.XXXXXX");
+              if (createTemporaryFile(name) < 0) _exit(3);
+              {
+                const EndingSignalsHeld held;
+                raise(SIGUSR1);
+                writeFile(dir.file("whole.txt"), "whole");
+              }
+              return true;
+            }),
+            "signal " + std::to_string(SIGUSR1));
+  EXPECT_EQ(readFile(dir.file("whole.txt")), "whole");
+  EXPECT_EQ(entriesOf(dir.path()), 1U);
 }
 
 TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {

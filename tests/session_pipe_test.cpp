@@ -262,3 +262,16 @@ TEST(PipeSession, TheFileMenuSaysWhatBecameOfEverySaveAndLoad) {
   EXPECT_EQ(lines[810].response, 1);
   EXPECT_EQ(lines[811].response, 1);
 }
+
+TEST(PipeSession, LoadsAndSavesWithItsStandardOutputClosed) {
+  // The file a load opens must not take the closed descriptor's number and
+  // pass for the program's own output.
+  const TempDir dir;
+  writeFile(dir.file("and.txt"), andFile);
+  CommandOptions closed;
+  closed.closedOutput = true;
+  closed.input = "fl" + dir.file("and.txt") + "\nfs" + dir.file("copy.txt") + "\nq";
+  const CommandRun run = runCommand({TREEBENCH_PROGRAM}, closed);
+  EXPECT_EQ(exitCode(run.status), 0);
+  EXPECT_EQ(readFile(dir.file("copy.txt")), andFile);
+}

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "support/ending_signals.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
@@ -38,9 +39,9 @@ bool eventually(Condition condition) {
 
 }  // namespace
 
-TEST(TerminalSignals, EndingSignalsRestoreTheTerminalWhileAKeyIsAwaited) {
+TEST(TerminalSignals, EveryEndingSignalRestoresTheTerminalAndEndsTheProgramByItself) {
   const TempDir dir;
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signal : endingSignals()) {
     SCOPED_TRACE(strsignal(signal));
     TerminalSession session(dir.path());
     ASSERT_TRUE(session.waitFor(menuEnd));
@@ -81,44 +82,60 @@ TEST(TerminalSignals, EndingSignalsRestoreTheTerminalWhileACommandRuns) {
   }
 }
 
-TEST(TerminalSignals, CtrlZStopsInTheOriginalModeAndContinuingReturnsToKeyModeAndRedraws) {
+TEST(TerminalSignals, AStopUnderAParentInTheJobRestoresTheTerminalAndFgShowsWhereItWas) {
   const TempDir dir;
-  TerminalOptions job;
-  job.asJob = true;
-  TerminalSession session(dir.path(), job);
+  TerminalOptions make;
+  make.underParentInJob = true;
+  TerminalSession session(dir.path(), make);
   ASSERT_TRUE(session.waitFor(menuEnd));
-  session.send("0");
+  session.send("9l");
+  ASSERT_TRUE(session.waitFor("Tree has completed learning."));
   ASSERT_TRUE(session.waitFor(prompt));
   ASSERT_TRUE(inKeyMode(session.settings()));
-  // Ctrl-Z, then what a shell's fg does.
-  const auto stopAndContinue = [&] {
-    session.send("\x1a");
+  // Ctrl-Z as typed, or as under make, which stops at once, so that the
+  // shell takes the terminal back before the program's handler runs; then
+  // what a shell's fg does.
+  const auto stopAndContinue = [&](bool shellFirst) {
+    if (shellFirst) {
+      session.shell('b');
+      ASSERT_EQ(kill(-session.jobId(), SIGTSTP), 0);
+    } else {
+      session.send("\x1a");
+    }
     ASSERT_TRUE(eventually([&] { return processState(session.programId()) == 'T'; }));
     EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
-    ASSERT_EQ(kill(-session.programId(), SIGCONT), 0);
+    if (!shellFirst) session.shell('b');
+    session.shell('f');
     EXPECT_TRUE(eventually([&] { return inKeyMode(session.settings()); }));
   };
 
-  stopAndContinue();
+  stopAndContinue(false);
   // The user is shown again where the program stands.
   ASSERT_TRUE(session.waitFor(prompt));
   // Keys are taken one by one again, unechoed, and Ctrl-Z made no example.
   session.send("0");
   ASSERT_TRUE(session.waitFor(prompt));
-  EXPECT_EQ(occurrences(session.output(), "response: "), 2U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 11U);
   // In a menu, the menu is shown again, not the prompt of the commands.
   session.send("c");
   ASSERT_TRUE(session.waitFor("triple and '*'"));
-  stopAndContinue();
+  stopAndContinue(true);
   ASSERT_TRUE(session.waitFor("triple and '*'"));
   session.send("&");
   ASSERT_TRUE(session.waitFor("Fitness function used is now &"));
+  // What was typed of a name survives, and is shown again with its prompt.
+  session.send("fstre");
+  ASSERT_TRUE(session.waitFor("Save as: tre"));
+  stopAndContinue(true);
+  ASSERT_TRUE(session.waitFor("Save as: tre"));
+  session.send("e.txt\n");
+  ASSERT_TRUE(session.waitFor("Tree saved."));
   session.send("q");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
-  EXPECT_EQ(occurrences(session.output(), prompt), 4U);
   EXPECT_EQ(occurrences(session.output(), "Fitness Function Selection\r\nChange to what type?"), 2U);
+  EXPECT_TRUE(fileExists(dir.file("tree.txt")));
 }
 
 TEST(TerminalSignals, ClosingTheTerminalEndsTheProgram) {

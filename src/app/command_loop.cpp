@@ -45,15 +45,12 @@ void fitnessMenu(FitnessFunction& fitness, Console& console) {
 
 void fileMenu(Learner& learner, Console& console) {
   const signed char key = asCharacter(readKey(console, fileMenuText, fileMenuText));
+  NameBuffer name;
   if (key == 's' || key == 'S') {
-    std::printf("Save as: ");
-    const auto name = readName(console);
-    const bool saved = name && learner.save(name->c_str());
+    const bool saved = readName(console, "Save as: ", name) && learner.save(name);
     std::fputs(saved ? "Tree saved." : "Failed to save.", stdout);
   } else if (key == 'l' || key == 'L') {
-    std::printf("Load from: ");
-    const auto name = readName(console);
-    const bool loaded = name && learner.load(name->c_str());
+    const bool loaded = readName(console, "Load from: ", name) && learner.load(name);
     std::fputs(loaded ? "Tree loaded." : "Failed to load.", stdout);
   }
   std::printf("\n\n\n");

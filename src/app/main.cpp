@@ -1,24 +1,25 @@
-#include <signal.h>
-
 #include <cstdlib>
 #include <ctime>
 
 #include "app/command_loop.h"
 #include "app/console.h"
 #include "learner/learner.h"
+#include "safety/file_access.h"
+#include "safety/signals.h"
 
 int main() {
-  // A save beyond the file size limit then fails like any other save
-  // instead of ending the program.
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  sigaction(SIGXFSZ, &ignore, nullptr);
+  keepStandardStreamsOpen();
+  installSignalHandlers();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   Console console = openConsole();
-  {
+  try {
     Learner learner;
     CommandLoop(learner, console);
+  } catch (...) {
+    // Every command answers its own failures; should one escape all the
+    // same, the terminal is given back before the program ends by it.
+    closeConsole(console);
+    throw;
   }
   closeConsole(console);
   return 0;

@@ -3,17 +3,24 @@
 #include <unistd.h>
 
 #include <istream>
+#include <new>
 
 #include "learner/learner.h"
-#include "tree/descriptor_io.h"
-#include "tree/save_target.h"
+#include "safety/file_access.h"
+#include "safety/file_saving.h"
 #include "tree/tree_file.h"
 
 bool Learner::save(const char* fileName) const {
   // Checked before the file is touched, so that saving nothing never empties
   // a file that held a tree.
   if (fileName == nullptr || !root) return false;
-  return replaceFile(fileName, [this](std::ostream& out) { TreeFile::write(root.get(), out); });
+  try {
+    // Whole before anything is written, so that running out of memory
+    // leaves every file as it was.
+    return saveFile(fileName, TreeFile::text(*root));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 bool Learner::load(const char* fileName) {
@@ -23,9 +30,9 @@ bool Learner::load(const char* fileName) {
   if (fd < 0) return false;
   bool loaded = false;
   struct stat file {};
-  // Its own standard output would never end while it waits on it; a
-  // terminal there is the keyboard.
-  if (fstat(fd, &file) == 0 && (!isOpenAs(STDOUT_FILENO, file) || S_ISCHR(file.st_mode))) {
+  // Read as a tree, its own input would lose keys, and its own output, or a
+  // pipe that only the program itself writes, would be waited on for ever.
+  if (fstat(fd, &file) == 0 && ownStreamOf(file) == OwnStream::none) {
     try {
       // Inside the guard: the buffer can run out of memory too.
       DescriptorReader buffer(fd);

@@ -119,12 +119,34 @@ bool exitedWithZero(int status) { return WIFEXITED(status) && WEXITSTATUS(status
 
 namespace {
 
-// Makes the calling child the parent of a job: a shell's part, kept to the
-// least. The program goes on in a child of it, in a process group of its
-// own in the terminal's foreground; this process tells the test the
-// program's id and ends as the program ends, so it returns only in the
-// program's process.
-void becomeJobParent(int report) {
+// Ends as the process that `status` describes ended.
+[[noreturn]] void endAs(int status) {
+  if (WIFSIGNALED(status)) {
+    signal(WTERMSIG(status), SIG_DFL);
+    raise(WTERMSIG(status));
+  }
+  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+}
+
+[[noreturn]] void awaitAndEndAs(pid_t child) {
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) _exit(125);
+  }
+  endAs(status);
+}
+
+// Makes the calling child, the session's leader, the shell of a job whose
+// leader is the program's parent: a shell's part, kept to the least. It
+// returns only in the program's process. The parent tells the test the
+// program's id on `answers`; the shell then takes the commands of
+// `TerminalSession::shell` until the test closes them, and ends as the job
+// does.
+void becomeShell(const int (&commandPipe)[2], const int (&answerPipe)[2]) {
+  close(commandPipe[1]);
+  close(answerPipe[0]);
+  const int commands = commandPipe[0];
+  const int answers = answerPipe[1];
   const pid_t job = fork();
   if (job < 0) _exit(125);
   if (job == 0) {
@@ -134,23 +156,29 @@ void becomeJobParent(int report) {
     signal(SIGTTOU, SIG_IGN);
     tcsetpgrp(STDIN_FILENO, getpid());
     signal(SIGTTOU, SIG_DFL);
-    return;
+    const pid_t program = fork();
+    if (program < 0) _exit(125);
+    if (program == 0) return;
+    const bool told = write(answers, &program, sizeof program) == static_cast<ssize_t>(sizeof program);
+    close(answers);
+    close(commands);
+    if (!told) _exit(125);
+    awaitAndEndAs(program);
   }
   setpgid(job, job);
   signal(SIGTTOU, SIG_IGN);
   tcsetpgrp(STDIN_FILENO, job);
-  const ssize_t told = write(report, &job, sizeof job);
-  close(report);
-  if (told != static_cast<ssize_t>(sizeof job)) _exit(125);
-  int status = 0;
-  while (waitpid(job, &status, 0) < 0) {
-    if (errno != EINTR) _exit(125);
+  char command = 0;
+  while (read(commands, &command, 1) == 1) {
+    if (command == 'f') {
+      tcsetpgrp(STDIN_FILENO, job);
+      kill(-job, SIGCONT);
+    } else {
+      tcsetpgrp(STDIN_FILENO, getpgrp());
+    }
+    if (write(answers, &command, 1) != 1) _exit(125);
   }
-  if (WIFSIGNALED(status)) {
-    signal(WTERMSIG(status), SIG_DFL);
-    raise(WTERMSIG(status));
-  }
-  _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+  awaitAndEndAs(job);
 }
 
 }  // namespace
@@ -168,8 +196,10 @@ TerminalSession::TerminalSession(const std::string& folder, const TerminalOption
   // Kept open by the test to read the settings, also after the end.
   if (openpty(&master_, &slave_, nullptr, &initial_, nullptr) != 0)
     throw std::runtime_error("openpty failed");
-  int report[2] = {-1, -1};
-  if (options.asJob && pipe2(report, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  int commands[2] = {-1, -1};
+  int answers[2] = {-1, -1};
+  if (options.underParentInJob && (pipe2(commands, O_CLOEXEC) != 0 || pipe2(answers, O_CLOEXEC) != 0))
+    throw std::runtime_error("pipe failed");
   pid_ = launch(programCommand(), [&] {
     // Only the terminal's slave side goes to the program, as its
     // controlling terminal and its standard streams.
@@ -177,30 +207,39 @@ TerminalSession::TerminalSession(const std::string& folder, const TerminalOption
     if (login_tty(slave_) != 0) _exit(126);
     if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
     if (options.ignoreHangUp) signal(SIGHUP, SIG_IGN);
-    if (options.asJob) becomeJobParent(report[1]);
+    if (options.underParentInJob) becomeShell(commands, answers);
   });
   program_ = pid_;
-  if (options.asJob) {
-    close(report[1]);
-    pid_t job = -1;
-    const ssize_t got = read(report[0], &job, sizeof job);
-    close(report[0]);
-    if (got != static_cast<ssize_t>(sizeof job)) throw std::runtime_error("the job did not start");
-    program_ = job;
+  if (options.underParentInJob) {
+    close(commands[0]);
+    close(answers[1]);
+    commands_ = commands[1];
+    answers_ = answers[0];
+    const ssize_t got = read(answers_, &program_, sizeof program_);
+    if (got != static_cast<ssize_t>(sizeof program_)) throw std::runtime_error("the job did not start");
+    job_ = getpgid(program_);
   }
+}
+
+void TerminalSession::shell(char command) const {
+  char done = 0;
+  if (write(commands_, &command, 1) != 1 || read(answers_, &done, 1) != 1)
+    throw std::runtime_error("the shell's part has gone");
 }
 
 TerminalSession::~TerminalSession() {
   if (pid_ > 0) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (job_ > 0) ::kill(-job_, SIGKILL);
       if (program_ != pid_) ::kill(program_, SIGKILL);
       ::kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
     }
   }
-  if (slave_ >= 0) close(slave_);
-  if (master_ >= 0) close(master_);
+  for (const int fd : {slave_, master_, commands_, answers_}) {
+    if (fd >= 0) close(fd);
+  }
 }
 
 void TerminalSession::kill(int signal) const { ::kill(program_, signal); }
@@ -255,6 +294,9 @@ termios TerminalSession::settings() const {
 }
 
 int TerminalSession::wait(int timeoutMs) {
+  // The shell's part ends with the job once it takes no more commands.
+  if (commands_ >= 0) close(commands_);
+  commands_ = -1;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     int status = 0;

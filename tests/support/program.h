@@ -51,11 +51,13 @@ bool exitedWithZero(int status);
 void writeAll(int fd, const std::string& bytes);
 
 struct TerminalOptions {
-  // Starts the program as a shell starts a job: in a process group of its
-  // own, the terminal's foreground group, below a parent in the same
-  // session. Without that parent the group is orphaned and the system
+  // Starts the program as a shell starts `make run`: the program's parent (a
+  // stand-in for make, which stops at Ctrl-Z) leads a job, a process group
+  // of its own in the terminal's foreground, and the program is in that
+  // group. The leader of the session plays the shell's part on request
+  // (`shell`). Without the job the group is orphaned and the system
   // discards Ctrl-Z.
-  bool asJob = false;
+  bool underParentInJob = false;
   // Starts the program with SIGHUP ignored, as nohup does.
   bool ignoreHangUp = false;
 };
@@ -88,6 +90,11 @@ class TerminalSession {
   const std::string& output() const { return output_; }
   // Sends `signal` to the program itself.
   void kill(int signal) const;
+  // As a shell does, under `underParentInJob`: 'b' takes the terminal back
+  // from the job, as when the job has stopped; 'f' gives it back and
+  // continues the job (fg). Returns once it is done.
+  void shell(char command) const;
+  pid_t jobId() const { return job_; }
   pid_t programId() const { return program_; }
 
  private:
@@ -97,6 +104,9 @@ class TerminalSession {
   int slave_ = -1;      // kept open to read the settings, also after the end
   pid_t pid_ = -1;      // the child of the test: the program, or its job parent
   pid_t program_ = -1;  // the program
+  pid_t job_ = -1;      // the job's process group, under `underParentInJob`
+  int commands_ = -1;   // to the shell's part
+  int answers_ = -1;    // from the shell's part
   termios initial_{};
   std::string output_;
   std::size_t matched_ = 0;

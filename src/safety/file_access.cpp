@@ -1,0 +1,70 @@
+#include "safety/file_access.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "safety/signals.h"
+
+int openWithoutWaiting(const char* name, int flags) {
+  const int fd = open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int status = fcntl(fd, F_GETFL);
+  if (status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool writeFully(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t wrote = write(fd, text.data(), text.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return true;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool isOpenAs(int fd, const struct stat& file) {
+  struct stat open {};
+  return fd >= 0 && fstat(fd, &open) == 0 && sameFile(open, file);
+}
+
+void keepStandardStreamsOpen() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    // The lowest free number is this one: the lower ones are open by now.
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0 && null != fd) close(null);
+  }
+}
+
+OwnStream ownStreamOf(const struct stat& file) {
+  for (const int fd : {STDOUT_FILENO, STDIN_FILENO, STDERR_FILENO, watchedTerminal()}) {
+    if (!isOpenAs(fd, file)) continue;
+    if (fd == STDOUT_FILENO) return OwnStream::standardOutput;
+    if (isatty(fd) != 0) return OwnStream::terminal;
+    if (!S_ISCHR(file.st_mode)) return OwnStream::other;
+  }
+  return OwnStream::none;
+}
+
+DescriptorReader::DescriptorReader(int fd) : fd_(fd), buffer_(65536) {}
+
+DescriptorReader::int_type DescriptorReader::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  for (;;) {
+    const ssize_t got = read(fd_, buffer_.data(), buffer_.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return traits_type::eof();
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+    return traits_type::to_int_type(*gptr());
+  }
+}
