@@ -1,21 +1,28 @@
-// Memory that runs out in the middle of a learn or a load: from the Nth
-// allocation on every allocation fails, for every N up to the last one the
-// operation makes. Replaces the global operator new, so it is a test
-// executable of its own.
+// Memory that runs out in the middle of a key, a learn, a save or a load:
+// from the Nth allocation on every allocation fails, for every N up to the
+// last one the operation makes. Replaces the global operator new, so it is a
+// test executable of its own.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/command_loop.h"
+#include "app/console.h"
 #include "examples/example_generator.h"
 #include "learner/learner.h"
+#include "tree/tree_file.h"
 #include "support/describe.h"
 #include "support/replaced_new.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 
 namespace {
 
@@ -199,4 +206,73 @@ TEST(OutOfMemory, ALoadThatRunsOutKeepsTheTree) {
     return true;
   });
   EXPECT_GT(last, 2U);
+}
+
+TEST(OutOfMemory, AnExampleKeyThatRunsOutSaysSoAndKeepsTheTrainingSetAsItWas) {
+  for (const std::string keys : {"0", "9"}) {
+    SCOPED_TRACE(keys);
+    const std::size_t last = forEveryFailure([&](std::size_t n) {
+      Learner learner;
+      fill(learner, repeatedInputs('#'));
+      // Full, so that one example more needs a larger block.
+      learner.examples.shrink_to_fit();
+      const std::size_t before = learner.examples.size();
+      std::string script = keys + "q";
+      std::FILE* in = fmemopen(script.data(), script.size(), "r");
+      Console console;
+      console.in = in;
+      ::testing::internal::CaptureStdout();
+      const bool ranOut = runningOutAt(n, [&] { CommandLoop(learner, console); });
+      const std::string output = ::testing::internal::GetCapturedStdout();
+      std::fclose(in);
+      // Every example shown was kept; the one that ran out was not shown,
+      // and no other was made after it.
+      const std::size_t made = learner.examples.size() - before;
+      EXPECT_EQ(occurrences(output, "Out of memory: the example was not kept.\n"), ranOut ? 1U : 0U);
+      EXPECT_EQ(made, occurrences(output, "response: "));
+      if (!ranOut) {
+        EXPECT_EQ(made, keys == "0" ? 1U : 10U);
+      }
+      return ranOut;
+    });
+    EXPECT_GT(last, 2U);
+  }
+}
+
+TEST(OutOfMemory, ASaveThatRunsOutFailsAndLeavesEveryFileAsItWas) {
+  Learner learner;
+  fill(learner, repeatedInputs());
+  learner.learn();
+  const std::string tree = TreeFile::text(*learner.root);
+  const TempDir dir;
+  // Replaced, written in place, and made new.
+  const std::string old = dir.file("old.txt");
+  const std::string linked = dir.file("linked.txt");
+  const std::string fresh = dir.file("new.txt");
+  for (const std::string& file : {old, linked, fresh}) {
+    SCOPED_TRACE(file);
+    const std::size_t last = forEveryFailure([&](std::size_t n) {
+      std::filesystem::remove(dir.file("link.txt"));
+      std::filesystem::remove(fresh);
+      writeFile(old, "old");
+      // Copying it to the replacement takes memory too.
+      const std::string origin(64, 'o');
+      setxattr(old.c_str(), "user.origin", origin.data(), origin.size(), 0);
+      writeFile(linked, "old");
+      std::filesystem::create_hard_link(linked, dir.file("link.txt"));
+      bool saved = false;
+      const bool ranOut = runningOutAt(n, [&] { saved = learner.save(file.c_str()); });
+      // Saved whole, in place where the replacement ran out, or not at all.
+      EXPECT_TRUE(saved || ranOut);
+      if (file == fresh) {
+        EXPECT_EQ(fileExists(fresh) ? readFile(fresh) : "(none)", saved ? tree : "(none)");
+      } else {
+        EXPECT_EQ(readFile(file), saved ? tree : "old");
+      }
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+      return ranOut;
+    });
+    EXPECT_GT(last, 1U);
+  }
 }

@@ -80,7 +80,9 @@ void CommandLoop(Learner& learner, Console& console) {
       case '7':
       case '8':
       case '9':
-        for (int run = 0; run <= key - '0'; ++run) trainAndTest(learner, fitness);
+        // The examples after one that could not be kept would fail alike.
+        for (int run = 0; run <= key - '0' && trainAndTest(learner, fitness); ++run) {
+        }
         break;
       case 'c':
       case 'C':

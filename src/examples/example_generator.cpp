@@ -2,7 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
+#include <new>
 
 #include "learner/learner.h"
 
@@ -58,11 +58,21 @@ void makeExample(std::vector<float>& values, std::uint8_t& classValue, FitnessFu
   classValue = classOf(fitness, values);
 }
 
-void trainAndTest(Learner& learner, FitnessFunction fitness) {
+bool trainAndTest(Learner& learner, FitnessFunction fitness) {
   std::vector<float> values;
   std::uint8_t classValue = 0;
-  makeExample(values, classValue, fitness);
-  const std::uint8_t response = learner.classify(values);
+  std::uint8_t response = 0;
+  try {
+    makeExample(values, classValue, fitness);
+    response = learner.classify(values);
+    // Added before its line is printed, so that every line shown is an
+    // example kept; the tree that answered is the same either way.
+    learner.addExample(values, classValue);
+  } catch (const std::bad_alloc&) {
+    // A training set that cannot grow stays as it was.
+    std::fputs("Out of memory: the example was not kept.\n", stdout);
+    return false;
+  }
   if (values.size() == 2) {
     std::printf("input: \"%.2f %c %.2f\" response: %d.", values[0], fitness, values[1], response);
   } else if (values.size() == 3) {
@@ -70,5 +80,5 @@ void trainAndTest(Learner& learner, FitnessFunction fitness) {
                 values[2], response);
   }
   std::fputs(classValue == response ? "\t\t\tCORRECT. \n" : "\t\t\tWRONG. \n", stdout);
-  learner.addExample(std::move(values), classValue);
+  return true;
 }

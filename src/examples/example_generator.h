@@ -21,6 +21,7 @@ std::uint8_t classOf(FitnessFunction fitness, const std::vector<float>& values);
 // Draws the values from the C library's generator, x1 first, and labels them.
 void makeExample(std::vector<float>& values, std::uint8_t& classValue, FitnessFunction fitness);
 
-// Classifies a new example with the current tree, prints the input line with
-// its verdict, then adds the example to the training set.
-void trainAndTest(Learner& learner, FitnessFunction fitness);
+// Classifies a new example with the current tree, adds it to the training
+// set and prints the input line with its verdict. Where memory runs out, it
+// says so on a line of its own instead, keeps nothing and answers false.
+bool trainAndTest(Learner& learner, FitnessFunction fitness);
