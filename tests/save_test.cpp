@@ -526,7 +526,7 @@ TEST(SaveSignals, EveryEndingSignalRemovesThePendingTemporaryFileAndThenEndsTheP
               std::string name = dir.file(".tree.txt.XXXXXX");
               if (createTemporaryFile(name) < 0) _exit(3);
               {
-                const EndingSignalsHeld held;
+                const SignalsHeld held;
                 raise(SIGUSR1);
                 writeFile(dir.file("whole.txt"), "whole");
               }

@@ -8,34 +8,22 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "safety/signals.h"
 
 namespace {
 
 constexpr int escapeCode = 27;
-// What the Up arrow reads as while a name is typed: beyond any byte, so that
-// no command takes it for one.
-constexpr int upKey = 0x100;
 
-// One byte from a descriptor, or -1 at its end or on an error.
-int readByte(int fd) {
-  for (;;) {
-    unsigned char byte = 0;
-    const ssize_t got = read(fd, &byte, 1);
-    if (got == 1) return byte;
-    if (got < 0 && errno == EINTR) continue;
-    return -1;
-  }
-}
-
+// The next byte of the terminal, or -1 at its end or on an error.
 int nextTerminalByte(Console& console) {
-  if (console.pending >= 0) {
-    const int byte = console.pending;
-    console.pending = -1;
-    return byte;
+  const int pending = std::exchange(console.pending, -1);
+  unsigned char byte = 0;
+  ssize_t got = 0;
+  while (pending < 0 && (got = read(console.terminal, &byte, 1)) < 0 && errno == EINTR) {
   }
-  return readByte(console.terminal);
+  return pending >= 0 ? pending : got == 1 ? byte : -1;
 }
 
 // The byte after the first of a key, if one follows at once; a key's bytes
@@ -87,7 +75,7 @@ void skipControlString(Console& console) {
 }
 
 // The key that an Escape begins: Escape itself when nothing follows at once;
-// else a control sequence (Up among them), an operating-system command or a
+// else a control sequence, an operating-system command or a
 // device-control, application or privacy string, a single-shift sequence,
 // or an Alt-modified character, each read whole as one key.
 int escapeKey(Console& console) {
@@ -100,12 +88,11 @@ int escapeKey(Console& console) {
       console.pending = second;
       return escapeCode;
     case '[':
-    case 'O': {
-      const int third = followingByte(console);
-      if (third == 'A') return upKey;
-      if (second == '[') skipControlSequence(console, third);
+      skipControlSequence(console, followingByte(console));
       return sequenceKey;
-    }
+    case 'O':
+      followingByte(console);
+      return sequenceKey;
     case ']':
     case 'P':
     case '_':
@@ -159,14 +146,12 @@ bool readTerminalName(Console& console, const char* prompt, NameBuffer& name) {
       case '\r':
       case '\n':
         echo("\n");
-        std::memcpy(console.lastName, name, sizeof name);
         return true;
-      case -1:  // the terminal has gone
-      case escapeCode:
-        echo("\n");
-        return false;
       case 4:  // Ctrl-D
         if (length > 0) break;
+        [[fallthrough]];
+      case -1:  // the terminal has gone
+      case escapeCode:
         echo("\n");
         return false;
       case '\b':
@@ -174,20 +159,14 @@ bool readTerminalName(Console& console, const char* prompt, NameBuffer& name) {
         eraseCharacter(name, length);
         break;
       case 0x15:  // Ctrl-U
-      case upKey:
         while (length > 0) eraseCharacter(name, length);
-        if (key == upKey) {
-          length = std::strlen(console.lastName);
-          std::memcpy(name, console.lastName, sizeof name);
-          echo(name);
-        }
         break;
       case 0x17:  // Ctrl-W: the blanks before the cursor, then the word
         while (length > 0 && name[length - 1] == ' ') eraseCharacter(name, length);
         while (length > 0 && name[length - 1] != ' ') eraseCharacter(name, length);
         break;
       default:
-        if (key < 0x20 || key > 0xFF || length == maxNameLength) break;
+        if (key < 0x20 || length == maxNameLength) break;
         name[length++] = static_cast<char>(key);
         std::putchar(key);
         std::fflush(stdout);
@@ -266,10 +245,7 @@ int readKey(Console& console, const char* request, const char* shownAgain) {
   awaitTerminal(console, shownAgain, {});
   const int first = nextTerminalByte(console);
   if (first < 0) return 0;
-  if (first == escapeCode) {
-    const int key = escapeKey(console);
-    return key == upKey ? sequenceKey : key;
-  }
+  if (first == escapeCode) return escapeKey(console);
   if (first >= 0xC0 && first < 0xF8) skipCharacterTail(console, first);
   return first;
 }

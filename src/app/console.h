@@ -15,9 +15,8 @@ using NameBuffer = char[maxNameLength + 1];
 // are the bytes of `in`, so that a script can drive the program.
 struct Console {
   std::FILE* in = stdin;
-  int terminal = -1;         // the controlling terminal, or -1 when there is none
-  int pending = -1;          // a byte read ahead of its key, or -1
-  NameBuffer lastName = {};  // what Up brings back while a name is typed
+  int terminal = -1;  // the controlling terminal, or -1 when there is none
+  int pending = -1;   // a byte read ahead of its key, or -1
 };
 
 // The code that an escape sequence (an arrow or function key, a terminal's
@@ -46,9 +45,8 @@ int readKey(Console& console, const char* request, const char* shownAgain);
 // kept, leading and trailing ones too. Answers false for no name.
 //
 // At a terminal the name is echoed and ends with Enter. Backspace, Ctrl-U
-// and Ctrl-W erase a character, the whole name and the last word; Up brings
-// back the last name typed; other escape sequences and control keys are
-// dropped; at most 511 bytes are taken. Escape, or Ctrl-D on an empty name,
+// and Ctrl-W erase a character, the whole name and the last word; escape
+// sequences and other control keys are dropped; at most 511 bytes are taken. Escape, or Ctrl-D on an empty name,
 // gives the name up. After a stop the prompt is shown again with what was
 // typed so far.
 //

@@ -28,13 +28,9 @@ bool writeFully(int fd, std::string_view text) {
   return true;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 bool isOpenAs(int fd, const struct stat& file) {
   struct stat open {};
-  return fd >= 0 && fstat(fd, &open) == 0 && sameFile(open, file);
+  return fd >= 0 && fstat(fd, &open) == 0 && open.st_dev == file.st_dev && open.st_ino == file.st_ino;
 }
 
 void keepStandardStreamsOpen() {

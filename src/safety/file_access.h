@@ -19,9 +19,6 @@ int openWithoutWaiting(const char* name, int flags);
 // Writes all of `text`, going on after interruptions.
 bool writeFully(int fd, std::string_view text);
 
-// Whether the two describe the same file.
-bool sameFile(const struct stat& a, const struct stat& b);
-
 // Whether `file` is what descriptor `fd` of this process has open.
 bool isOpenAs(int fd, const struct stat& file);
 

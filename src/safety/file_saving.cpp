@@ -8,9 +8,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <linux/limits.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -28,56 +28,43 @@ bool printToStandardOutput(std::string_view text) {
   return std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0 && written;
 }
 
-bool writeDirectly(const char* name, const struct stat& file, std::string_view text) {
-  const int fd = openWithoutWaiting(name, O_WRONLY);
+// Opens `path`, which must still be `file`, and writes through the very
+// descriptor that `write` is given.
+template <typename Write>
+bool writeOpened(const char* path, int flags, const struct stat& file, Write write) {
+  const int fd = openWithoutWaiting(path, flags);
   if (fd < 0) return false;
-  bool stored = false;
-  if (isOpenAs(fd, file)) {
-    const BrokenPipeAsError brokenPipe;
-    stored = writeFully(fd, text);
-  }
+  const bool stored = isOpenAs(fd, file) && write(fd);
   return close(fd) == 0 && stored;
-}
-
-bool beyondSizeLimit(std::size_t size) {
-  rlimit limit{};
-  return getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur;
 }
 
 // Overwrites the file itself, keeping its inode, links, owner and
 // attributes. Every step that can fail for want of space or of the right to
 // grow the file comes before the first byte of the old text is overwritten.
+// Where the file system cannot reserve space itself, glibc does it by
+// reading each block before it writes a zero into it, which a descriptor
+// opened only for writing cannot.
 bool writeInPlace(const char* path, const struct stat& file, std::string_view text) {
-  if (beyondSizeLimit(text.size())) return false;
-  // Where the file system cannot reserve space itself, glibc does it by
-  // reading each block before it writes a zero into it, which a descriptor
-  // opened only for writing cannot.
-  int fd = openWithoutWaiting(path, O_RDWR);
-  if (fd < 0 && errno == EACCES) fd = openWithoutWaiting(path, O_WRONLY);
-  if (fd < 0) return false;
-  bool stored = false;
-  if (isOpenAs(fd, file)) {
-    const EndingSignalsHeld held;
+  // The limit stops writes past it even inside the file, which reserving
+  // space would not find out.
+  rlimit limit{};
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && text.size() > limit.rlim_cur)
+    return false;
+  return writeOpened(path, O_RDWR, file, [&file, text](int fd) {
+    const SignalsHeld held;
     const auto size = static_cast<off_t>(text.size());
-    if (posix_fallocate(fd, 0, size) == 0) {
-      stored = writeFully(fd, text) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
-    } else {
-      // A reservation that failed part way may have lengthened the file.
-      [[maybe_unused]] const int shortened = ftruncate(fd, file.st_size);
-    }
-  }
-  return close(fd) == 0 && stored;
+    if (posix_fallocate(fd, 0, size) == 0)
+      return writeFully(fd, text) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
+    // A reservation that failed part way may have lengthened the file.
+    [[maybe_unused]] const int shortened = ftruncate(fd, file.st_size);
+    return false;
+  });
 }
 
 std::string folderOf(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Where a name that does not exist yet will be created: through any chain of
@@ -101,37 +88,20 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
-// Fills `bytes` with what `get(buffer, size)` answers, as the attribute
-// calls answer: the length, or -1 with ERANGE when the buffer became too
-// small meanwhile. A file system without attributes has none.
+// Fills `bytes` with what an attribute call `get(buffer, size)` answers, in
+// a buffer as large as any list or value may be. A file system without
+// attributes has none.
 template <typename Get>
 bool attributeBytes(Get get, std::string& bytes) {
-  for (;;) {
-    const ssize_t size = get(nullptr, 0);
-    if (size < 0) {
-      bytes.clear();
-      return errno == ENOTSUP;
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    const ssize_t got = get(bytes.data(), bytes.size());
-    if (got >= 0) {
-      bytes.resize(static_cast<std::size_t>(got));
-      return true;
-    }
-    if (errno != ERANGE) return false;
-  }
-}
-
-// Whether `name` is one of the NUL-ended names in `names`.
-bool listed(const std::string& names, const char* name) {
-  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
-    if (std::strcmp(names.c_str() + at, name) == 0) return true;
-  }
-  return false;
+  bytes.resize(XATTR_SIZE_MAX);
+  const ssize_t got = get(bytes.data(), bytes.size());
+  bytes.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+  return got >= 0 || errno == ENOTSUP;
 }
 
 // Gives `to` exactly the extended attributes of the file `from`, ACLs among
-// them: the ones it got of its own (a default ACL of the folder) go.
+// them: those it got of its own that `from` lacks (a default ACL of the
+// folder) go.
 bool copyAttributes(const char* from, int to) {
   std::string names;
   std::string own;
@@ -139,8 +109,10 @@ bool copyAttributes(const char* from, int to) {
   if (!attributeBytes([&](char* b, std::size_t n) { return llistxattr(from, b, n); }, names) ||
       !attributeBytes([&](char* b, std::size_t n) { return flistxattr(to, b, n); }, own))
     return false;
+  // Both lists end each name with a NUL, so a name is found whole.
   for (std::size_t at = 0; at < own.size(); at = own.find('\0', at) + 1) {
-    if (!listed(names, own.c_str() + at) && fremovexattr(to, own.c_str() + at) != 0) return false;
+    const std::string name = '\0' + std::string(own.c_str() + at) + '\0';
+    if (('\0' + names).find(name) == std::string::npos && fremovexattr(to, own.c_str() + at) != 0) return false;
   }
   for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
     const char* name = names.c_str() + at;
@@ -166,7 +138,8 @@ bool takeOver(int fd, const char* path, const struct stat& old) {
 bool replaceByRename(const std::string& target, const struct stat* old, std::string_view text) {
   // Hidden, and beside the target so that the rename stays within one file
   // system; the name is cut so that a long target name still leaves room.
-  std::string temporary = folderOf(target) + "/." + baseOf(target).substr(0, 100) + ".XXXXXX";
+  std::string temporary =
+      folderOf(target) + "/." + target.substr(target.rfind('/') + 1).substr(0, 100) + ".XXXXXX";
   const int fd = createTemporaryFile(temporary);
   if (fd < 0) return false;
   bool written = false;
@@ -204,7 +177,12 @@ bool saveFile(const char* name, std::string_view text) {
     case OwnStream::none:
       break;
   }
-  if (!S_ISREG(file.st_mode)) return writeDirectly(name, file, text);
+  if (!S_ISREG(file.st_mode)) {
+    return writeOpened(name, O_WRONLY, file, [text](int fd) {
+      const BrokenPipeAsError brokenPipe;
+      return writeFully(fd, text);
+    });
+  }
   // The file would be replaced, not opened, so ask for the permission that
   // opening it for writing would need.
   if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) != 0) return false;

@@ -5,39 +5,30 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
-// Ending signals that come from outside the program: a write in place holds
-// them back. The real-time signals join them at run time.
-constexpr int fromOutside[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM,  SIGUSR1, SIGUSR2, SIGALRM,
-                               SIGVTALRM, SIGPROF, SIGXCPU, SIGIO, SIGPWR, SIGSTKFLT, SIGPIPE};
-// A fault of the program itself, which cannot wait.
-constexpr int faults[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS, SIGTRAP};
+// Every signal that ends a process by default and can be caught, but
+// SIGXFSZ; the real-time ones join them at run time.
+constexpr int ending[] = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1,   SIGUSR2, SIGALRM, SIGVTALRM,
+                          SIGPROF,   SIGXCPU, SIGIO,   SIGPWR,  SIGSTKFLT, SIGPIPE, SIGSYS,  SIGTRAP,
+                          SIGSEGV,   SIGBUS,  SIGILL,  SIGFPE,  SIGABRT};
 
-// Read by the handlers, so written only while every handled signal is held
-// back (the settings and the name), or as one sig_atomic_t.
+// Read by the handlers, so written only while they are held back, or as one
+// sig_atomic_t.
 volatile std::sig_atomic_t terminalFd = -1;
 volatile std::sig_atomic_t keyModeOn = 0;
 volatile std::sig_atomic_t continued = 0;
 volatile std::sig_atomic_t temporaryPending = 0;
+volatile std::sig_atomic_t brokenPipeIsAnError = 0;
 termios originalMode{};
 termios keyMode{};
 char temporaryName[PATH_MAX];
 bool installed = false;
-
-sigset_t endingFromOutside() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int signal : fromOutside) sigaddset(&set, signal);
-  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&set, signal);
-  return set;
-}
 
 // What every handler holds back while it runs: the other handled signals,
 // so that two never interleave, and SIGTTOU, so that restoring the terminal
@@ -46,8 +37,10 @@ sigset_t endingFromOutside() {
 // shell has taken the terminal back, and the continue is spent finishing that
 // call, leaving the program stopped with nobody to continue it.
 sigset_t handlerMask() {
-  sigset_t set = endingFromOutside();
-  for (const int signal : faults) sigaddset(&set, signal);
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : ending) sigaddset(&set, signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&set, signal);
   for (const int signal : {SIGTTOU, SIGTSTP, SIGCONT}) sigaddset(&set, signal);
   return set;
 }
@@ -70,44 +63,38 @@ void installUnlessIgnored(int signal, void (*handler)(int)) {
 // nothing allocates or locks.
 
 void setMode(const termios& mode) {
-  while (tcsetattr(terminalFd, TCSANOW, &mode) != 0 && errno == EINTR) {
+  while (terminalFd >= 0 && tcsetattr(terminalFd, TCSANOW, &mode) != 0 && errno == EINTR) {
   }
 }
 
-void restoreMode() {
-  if (terminalFd >= 0) setMode(originalMode);
-}
-
-// Only in the foreground: a program continued in the background must leave
-// the terminal to the shell, and gets it back with the next continue.
+// Only in the foreground: a program continued in the background leaves the
+// terminal to the shell, and gets it back with the next continue.
 void resumeKeyMode() {
   if (keyModeOn != 0 && terminalFd >= 0 && tcgetpgrp(terminalFd) == getpgrp()) setMode(keyMode);
 }
 
-void unblock(int signal) {
+// Lets the signal do what it would have done without the handler.
+void actAsBefore(int signal) {
+  setAction(signal, SIG_DFL);
   sigset_t own;
   sigemptyset(&own);
   sigaddset(&own, signal);
   sigprocmask(SIG_UNBLOCK, &own, nullptr);
+  raise(signal);
 }
 
-// The signal's own action follows once the handler is out of the way: a
-// fault is raised again, an outside signal ends the process as it would
-// have, so that the exit status names it.
 void onEndingSignal(int signal) {
-  restoreMode();
+  // The write that raised it fails with EPIPE instead.
+  if (signal == SIGPIPE && brokenPipeIsAnError != 0) return;
+  setMode(originalMode);
   if (temporaryPending != 0) unlink(temporaryName);
-  setAction(signal, SIG_DFL);
-  unblock(signal);
-  raise(signal);
+  actAsBefore(signal);
 }
 
 void onStop(int signal) {
   const int savedErrno = errno;
-  restoreMode();
-  setAction(signal, SIG_DFL);
-  unblock(signal);
-  raise(signal);
+  setMode(originalMode);
+  actAsBefore(signal);
   // Going on: after a continue, or at once where the system discarded the
   // stop, as it does for a process group that no shell controls.
   setAction(signal, onStop);
@@ -124,40 +111,22 @@ void onContinue(int) {
   errno = savedErrno;
 }
 
-// Holds back every handled signal while the handlers' state changes.
-class HandlersHeld {
- public:
-  HandlersHeld() {
-    const sigset_t all = handlerMask();
-    sigprocmask(SIG_BLOCK, &all, &saved_);
-  }
-  ~HandlersHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-  HandlersHeld(const HandlersHeld&) = delete;
-  HandlersHeld& operator=(const HandlersHeld&) = delete;
-
- private:
-  sigset_t saved_{};
-};
-
 }  // namespace
 
 void installSignalHandlers() {
   if (installed) return;
   installed = true;
-  for (const int signal : fromOutside) installUnlessIgnored(signal, onEndingSignal);
+  for (const int signal : ending) installUnlessIgnored(signal, onEndingSignal);
   for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) installUnlessIgnored(signal, onEndingSignal);
-  for (const int signal : faults) installUnlessIgnored(signal, onEndingSignal);
   installUnlessIgnored(SIGTSTP, onStop);
   installUnlessIgnored(SIGCONT, onContinue);
-  struct sigaction ignore {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, nullptr);
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void watchTerminal(int fd, const termios& original, const termios& keys) {
   installSignalHandlers();
   {
-    const HandlersHeld held;
+    const SignalsHeld held;
     originalMode = original;
     keyMode = keys;
     terminalFd = fd;
@@ -168,9 +137,9 @@ void watchTerminal(int fd, const termios& original, const termios& keys) {
 }
 
 void releaseTerminal() {
-  const HandlersHeld held;
+  const SignalsHeld held;
   keyModeOn = 0;
-  restoreMode();
+  setMode(originalMode);
   terminalFd = -1;
 }
 
@@ -194,13 +163,10 @@ bool awaitInputOrContinue(int fd) {
   sigdelset(&waiting, SIGCONT);
   pollfd ready{fd, POLLIN, 0};
   bool readable = false;
-  while (!continuedSinceAsked()) {
-    const int result = ppoll(&ready, 1, nullptr, &waiting);
+  while (!readable && !continuedSinceAsked()) {
     // An error is left for the read to find.
-    if (result > 0 || (result < 0 && errno != EINTR)) {
-      readable = true;
-      break;
-    }
+    const int result = ppoll(&ready, 1, nullptr, &waiting);
+    readable = result > 0 || (result < 0 && errno != EINTR);
   }
   sigprocmask(SIG_SETMASK, &saved, nullptr);
   return readable;
@@ -211,7 +177,7 @@ int createTemporaryFile(std::string& pattern) {
   if (pattern.size() >= sizeof temporaryName) return -1;
   // Held back, so that no signal falls between the file's creation and the
   // handlers' knowing its name.
-  const HandlersHeld held;
+  const SignalsHeld held;
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
   if (fd >= 0) {
     std::memcpy(temporaryName, pattern.c_str(), pattern.size() + 1);
@@ -222,31 +188,16 @@ int createTemporaryFile(std::string& pattern) {
 
 void forgetTemporaryFile() { temporaryPending = 0; }
 
-EndingSignalsHeld::EndingSignalsHeld() {
-  const sigset_t set = endingFromOutside();
+SignalsHeld::SignalsHeld() {
+  const sigset_t set = handlerMask();
   sigprocmask(SIG_BLOCK, &set, &saved_);
 }
 
-EndingSignalsHeld::~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+SignalsHeld::~SignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
 
 BrokenPipeAsError::BrokenPipeAsError() {
-  sigset_t pending;
-  pendingBefore_ = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
-  sigset_t pipe;
-  sigemptyset(&pipe);
-  sigaddset(&pipe, SIGPIPE);
-  sigprocmask(SIG_BLOCK, &pipe, &saved_);
+  installSignalHandlers();
+  brokenPipeIsAnError = 1;
 }
 
-BrokenPipeAsError::~BrokenPipeAsError() {
-  sigset_t pipe;
-  sigemptyset(&pipe);
-  sigaddset(&pipe, SIGPIPE);
-  sigset_t pending;
-  if (!pendingBefore_ && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
-    // Raised by our own write; the EPIPE has told the save already.
-    const timespec now{};
-    sigtimedwait(&pipe, nullptr, &now);
-  }
-  sigprocmask(SIG_SETMASK, &saved_, nullptr);
-}
+BrokenPipeAsError::~BrokenPipeAsError() { brokenPipeIsAnError = 0; }
