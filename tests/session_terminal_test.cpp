@@ -44,10 +44,13 @@ TEST_F(TerminalTest, NamesAreTypedInKeyModeEchoedAndEdited) {
   std::istringstream saved(readFile(dir.file("tree.txt")));
   std::unique_ptr<TreeNode> tree;
   EXPECT_NO_THROW(TreeFile::read(tree, saved));
-  // Ctrl-U erases the name and Ctrl-W a word at a time.
-  session.send("fsjunk\x15" "a b\x17\x17" "tree.bak\n");
+  // Ctrl-U erases the name, Ctrl-W a word at a time, and Backspace a whole
+  // character, however many bytes it has.
+  session.send("fsjunk\x15" "a b\x17\x17" "tree.bak\n" "fs\xc3\xa9\x7f" "a\n");
+  ASSERT_TRUE(session.waitFor("Tree saved."));
   ASSERT_TRUE(session.waitFor("Tree saved."));
   EXPECT_EQ(readFile(dir.file("tree.bak")), readFile(dir.file("tree.txt")));
+  EXPECT_EQ(readFile(dir.file("a")), readFile(dir.file("tree.txt")));
   // Escape gives the name up.
   session.send("fsabc");
   ASSERT_TRUE(session.waitFor("abc"));

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string_view>
 #include <utility>
 
 #include "safety/signals.h"
@@ -105,22 +104,21 @@ int escapeKey(Console& console) {
   }
 }
 
+void echo(const char* text) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
 // Waits until the terminal has a byte (or has gone). Each time the program
 // goes on after a stop meanwhile, the screen holds the shell's lines rather
 // than ours: `shownAgain`, and what was typed of a name, are printed again.
-void awaitTerminal(Console& console, const char* shownAgain, std::string_view typed) {
+void awaitTerminal(Console& console, const char* shownAgain, const char* typed) {
   if (console.pending >= 0) return;
   while (!awaitInputOrContinue(console.terminal)) {
     if (shownAgain == nullptr) continue;
     std::fputs(shownAgain, stdout);
-    std::fwrite(typed.data(), 1, typed.size(), stdout);
-    std::fflush(stdout);
+    echo(typed);
   }
-}
-
-void echo(const char* text) {
-  std::fputs(text, stdout);
-  std::fflush(stdout);
 }
 
 // Erases the last character of the name, all of its bytes, from the name and
@@ -137,7 +135,7 @@ void eraseCharacter(NameBuffer& name, std::size_t& length) {
 bool readTerminalName(Console& console, const char* prompt, NameBuffer& name) {
   std::size_t length = 0;
   for (;;) {
-    awaitTerminal(console, prompt, std::string_view(name, length));
+    awaitTerminal(console, prompt, name);
     const int byte = nextTerminalByte(console);
     const int key = byte == escapeCode ? escapeKey(console) : byte;
     // Arrows and the like are no part of a name.
@@ -167,9 +165,9 @@ bool readTerminalName(Console& console, const char* prompt, NameBuffer& name) {
         break;
       default:
         if (key < 0x20 || length == maxNameLength) break;
-        name[length++] = static_cast<char>(key);
-        std::putchar(key);
-        std::fflush(stdout);
+        name[length] = static_cast<char>(key);
+        name[length + 1] = '\0';
+        echo(name + length++);
         break;
     }
   }
@@ -242,7 +240,7 @@ int readKey(Console& console, const char* request, const char* shownAgain) {
     const int byte = std::getc(console.in);
     return byte == EOF ? 0 : byte;
   }
-  awaitTerminal(console, shownAgain, {});
+  awaitTerminal(console, shownAgain, "");
   const int first = nextTerminalByte(console);
   if (first < 0) return 0;
   if (first == escapeCode) return escapeKey(console);
