@@ -178,20 +178,13 @@ double peakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // Linux reports KiB
 }
 
-// Learns once. A learn that fails keeps its examples, and also handles the
-// failure itself: it prints the growth failure's message, keeping the
-// partial tree, and after any other failure, which is memory running out,
-// it keeps no tree. Answers why it failed, or nothing.
+// Learns once, as the workbench's learn does, and keeps the tree. Answers
+// why it failed, or nothing.
 std::string learnOnce(Learner& learner) {
-  std::ostringstream printed;
-  std::streambuf* const console = std::cout.rdbuf(printed.rdbuf());
-  learner.learn();
-  std::cout.rdbuf(console);
-  if (learner.examples.empty()) return {};
-  if (!learner.root) return "out of memory";
-  std::string message = printed.str();
-  while (!message.empty() && message.back() == '\n') message.pop_back();
-  return message.empty() ? "the learn failed" : message;
+  Growth grown = learnFrom(learner.examples);
+  learner.root = std::move(grown.tree);
+  if (grown.failure != nullptr) return grown.failure;
+  return learner.root ? "" : "out of memory";
 }
 
 int measure(const Options& options) {

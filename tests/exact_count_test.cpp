@@ -8,6 +8,7 @@
 #include "induction/row_table.h"
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
+#include "learner/row_folding.h"
 
 namespace {
 
@@ -60,8 +61,7 @@ TEST(ExactCounts, TenBeyondTwoToTheTwentyFourOfOneClassAreCountedAndMakeAPureLea
     rows.push_back(r);
   }
 
-  Learner learner;
-  TreeBuilder builder(learner, {false, true});
+  TreeBuilder builder({false, true});
   EXPECT_EQ(builder.majorityClass(RowSet{&table, rows}), 1U);
   EXPECT_EQ(builder.classTallies, (ClassTally{0, floatStepLimit + 10}));
   EXPECT_EQ(builder.classCounts[1], static_cast<float>(floatStepLimit + 10));
@@ -77,8 +77,7 @@ TEST(ExactCounts, TenBeyondTwoToTheTwentyFourOfOneClassAreCountedAndMakeAPureLea
 TEST(ExactCounts, TheMajorityBeyondTwoToTheTwentyFourIsTheLargerCount) {
   // As floats both counts would be 2^24, a tie that class 0 wins.
   const RowTable table = fold(floatStepLimit + 8, floatStepLimit + 16);
-  Learner learner;
-  TreeBuilder builder(learner, {false, true});
+  TreeBuilder builder({false, true});
   std::vector<std::uint32_t> rows(table.rows());
   for (std::uint32_t r = 0; r < rows.size(); ++r) rows[r] = r;
   EXPECT_EQ(builder.majorityClass(RowSet{&table, rows}), 1U);

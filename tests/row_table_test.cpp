@@ -1,4 +1,5 @@
 #include "induction/row_table.h"
+#include "learner/row_folding.h"
 
 #include <gtest/gtest.h>
 

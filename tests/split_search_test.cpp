@@ -7,6 +7,7 @@
 
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
+#include "learner/row_folding.h"
 #include "support/examples.h"
 
 namespace {
@@ -34,8 +35,7 @@ SortedColumn columnOf(const RowSet& set, std::uint32_t attribute) {
 // A builder prepared for one set as tree growth prepares it: classes
 // counted, predicate chosen.
 struct SplitSearch : ::testing::Test {
-  Learner learner;
-  TreeBuilder builder{learner, {false, true}};
+  TreeBuilder builder{{false, true}};
   std::uint32_t majority = 0;
 
   void prepare(const RowSet& set) {

@@ -9,7 +9,6 @@
 #include "explain/explain_options.h"
 #include "explain/explanation.h"
 #include "induction/growth_observer.h"
-#include "induction/tree_builder.h"
 #include "learner/learner.h"
 #include "view/tree_drawing.h"
 
@@ -56,19 +55,12 @@ std::string source(const ExplainOptions& options, const Dataset& data) {
   return text + " from " + (options.csv == "-" ? std::string("standard input") : options.csv);
 }
 
-// Learns as the workbench's learn does, on the same builder, telling the
-// explanation every step. A growth failure is told to it too; the partial
-// tree stays in the learner, as the workbench keeps it.
+// Learns as the workbench's learn does, telling the explanation every step.
+// A growth failure is told to it too; the partial tree stays in the learner,
+// as the workbench keeps it.
 void learnExplained(Learner& learner, Explanation& explanation) {
   const GrowthObserver observer{[&](const GrowthEvent& event) { explanation.tell(event); }};
-  const std::vector<bool> classValues{false, true};
-  TreeBuilder builder(learner, classValues);
-  builder.observer = &observer;
-  try {
-    builder.run();
-  } catch (const char*) {
-    // Told already, at the node where it stopped.
-  }
+  learner.root = learnFrom(learner.examples, &observer).tree;
 }
 
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {

@@ -1,22 +1,22 @@
-#include <iostream>
+#include "induction/grow_tree.h"
+
 #include <vector>
 
 #include "induction/tree_builder.h"
-#include "learner/learner.h"
 
-void Learner::learn() {
-  if (examples.empty()) return;
+Growth growTree(const RowTable& rows, const GrowthObserver* observer) {
+  Growth grown;
   try {
     // Inside the guard: building even this list can run out of memory.
     const std::vector<bool> classValues{false, true};
-    TreeBuilder builder(*this, classValues);
-    builder.run();
-    clearExamples();
+    TreeBuilder builder(classValues);
+    builder.observer = observer;
+    builder.run(rows, grown.tree);
   } catch (const char* message) {
-    // Printed behind the "..." of the learn command; the partial tree and
-    // the examples stay, so that the user can look at both.
-    std::cout << message << "\n" << std::flush;
+    // The tree stays as far as it grew, so that it can be looked at.
+    grown.failure = message;
   } catch (...) {
-    root.reset();
+    grown.tree.reset();
   }
+  return grown;
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <span>
 #include <vector>
 
-#include "learner/example.h"
+
+// Examples per class index, counted in integers so that they stay exact at
+// any size. The class-value list always has two entries.
+using ClassTally = std::array<std::uint64_t, 2>;
 
 // A training set folded into its distinct examples: examples of the same
 // class whose values have the same bits are one row with a count. Every step
@@ -29,30 +33,8 @@ struct RowTable {
   }
 };
 
-// Folds examples into a RowTable, given in one span or in several, counting
-// in integers so that counts stay exact beyond the 2^24 at which a float
-// stops growing in steps of 1.
-class RowFolder {
- public:
-  void add(std::span<const Example> examples);
-  RowTable finish();
-
- private:
-  void switchToHashing();
-  void growSlots();
-  void insertRow(const float* values, std::uint8_t classValue, std::uint64_t count);
-
-  bool started_ = false;
-  std::uint32_t width_ = 0;
-  // While every example has `width_` values of exactly 0.0f or 1.0f (by
-  // bits) and a class of 0 or 1, its row is the number made of its class and
-  // value bits, counted in `tallies_`.
-  bool direct_ = true;
-  std::vector<std::uint64_t> tallies_;
-  // Otherwise rows are kept in `table_` and found by open addressing.
-  RowTable table_;
-  std::vector<std::uint32_t> slots_;
-  std::vector<float> padded_;  // an example of another width, at `width_`
+// A node's example set: the rows of the folded training set that reach it.
+struct RowSet {
+  const RowTable* table = nullptr;
+  std::span<std::uint32_t> rows;
 };
-
-RowTable foldRows(std::span<const Example> examples);

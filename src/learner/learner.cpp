@@ -1,5 +1,11 @@
 #include "learner/learner.h"
 
+#include <iostream>
+#include <new>
+#include <utility>
+
+#include "learner/row_folding.h"
+
 void Learner::addExample(std::vector<float> values, std::uint8_t classValue) {
   examples.emplace_back(classValue, values);
 }
@@ -21,4 +27,27 @@ void Learner::clearExamples() {
 std::uint8_t Learner::classify(std::span<const float> values) const {
   if (!root) return 1;
   return root->classify(values);
+}
+
+void Learner::learn() {
+  if (examples.empty()) return;
+  // Freed first, so that the old tree and the new are never both in memory.
+  root.reset();
+  Growth grown = learnFrom(examples);
+  root = std::move(grown.tree);
+  if (grown.failure != nullptr) {
+    // Printed behind the "..." of the learn command; the partial tree and
+    // the examples stay, so that the user can look at both.
+    std::cout << grown.failure << "\n" << std::flush;
+  } else if (root) {
+    clearExamples();
+  }
+}
+
+Growth learnFrom(std::span<const Example> examples, const GrowthObserver* observer) {
+  try {
+    return growTree(foldRows(examples), observer);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
 }

@@ -1,4 +1,4 @@
-#include "induction/row_table.h"
+#include "learner/row_folding.h"
 
 #include <bit>
 #include <cstring>
