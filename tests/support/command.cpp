@@ -5,6 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -45,6 +48,10 @@ CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions
       const rlimit limit{options.memoryLimit, options.memoryLimit};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.fileSizeLimit != RLIM_INFINITY) {
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
   });
   close(input[0]);
   close(output[1]);
@@ -59,6 +66,7 @@ CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions
   pollfd streams[2] = {{output[0], POLLIN, 0}, {error[0], POLLIN, 0}};
   std::string* texts[2] = {&run.out, &run.err};
   int open = 2;
+  std::size_t taken = 0;
   char buffer[65536];
   while (open > 0) {
     if (poll(streams, 2, -1) < 0) {
@@ -67,19 +75,26 @@ CommandRun runCommand(const std::vector<std::string>& argv, const CommandOptions
     }
     for (int i = 0; i < 2; ++i) {
       if (streams[i].fd < 0 || streams[i].revents == 0) continue;
-      const ssize_t got = read(streams[i].fd, buffer, sizeof buffer);
+      const std::size_t most = i == 0 ? std::min(sizeof buffer, options.outputLimit - taken) : sizeof buffer;
+      const ssize_t got = read(streams[i].fd, buffer, most);
       if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
+      if (got > 0 && i == 0) taken += static_cast<std::size_t>(got);
+      if (got > 0 && i == 0 && options.onOutput) {
+        options.onOutput(std::string_view(buffer, static_cast<std::size_t>(got)));
+      } else if (got > 0) {
+        texts[i]->append(buffer, static_cast<std::size_t>(got));
+      }
+      if (got <= 0 || (i == 0 && taken == options.outputLimit)) {
         close(streams[i].fd);
         streams[i].fd = -1;
         --open;
-        continue;
       }
-      texts[i]->append(buffer, static_cast<std::size_t>(got));
     }
   }
   feeder.join();
-  waitpid(pid, &run.status, 0);
+  rusage usage{};
+  wait4(pid, &run.status, 0, &usage);
+  run.peakKilobytes = usage.ru_maxrss;
   return run;
 }
 

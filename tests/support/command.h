@@ -2,7 +2,10 @@
 
 #include <sys/resource.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Runs of any program, with its standard output and error kept apart.
@@ -10,7 +13,8 @@
 struct CommandRun {
   std::string out;
   std::string err;
-  int status = -1;  // as waitpid reports it
+  int status = -1;         // as waitpid reports it
+  long peakKilobytes = 0;  // the program's largest resident size
 };
 
 struct CommandOptions {
@@ -19,7 +23,14 @@ struct CommandOptions {
   std::string folder;                  // working folder; empty keeps ours
   rlim_t stackLimit = RLIM_INFINITY;   // RLIMIT_STACK of the program
   rlim_t memoryLimit = RLIM_INFINITY;  // RLIMIT_AS of the program
+  rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the program
   bool closedOutput = false;           // starts it with standard output closed
+  // Takes standard output as it arrives instead of `CommandRun::out`, for
+  // runs too long to keep whole.
+  std::function<void(std::string_view)> onOutput;
+  // Closes the program's output once this much has arrived, as `head -c`
+  // does.
+  std::size_t outputLimit = SIZE_MAX;
 };
 
 // Starts `argv[0]` (looked up in PATH when it holds no slash) with `argv`,

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/command.h"
+
 // Starts `argv[0]` (looked up in PATH when it holds no slash) in a child
 // process; every program a test runs is started here. From the first call on
 // the test ignores SIGPIPE, so that writing to a program that has quit gives
@@ -28,20 +30,12 @@ struct ProgramRun {
   long peakKilobytes = 0;  // the program's largest resident size
 };
 
-struct RunOptions {
-  std::string folder;                    // working folder; empty keeps ours
-  rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the program
-  // Takes the output as it arrives instead of `ProgramRun::output`, for runs
-  // too long to keep whole.
-  std::function<void(std::string_view)> onOutput;
-  // Closes the program's output once this much has arrived, as `head -c`
-  // does.
-  std::size_t outputLimit = SIZE_MAX;
-};
+// The options of a run; `input` is given by the keys.
+using RunOptions = CommandOptions;
 
 // Starts the program in a new session, so that it has no controlling
 // terminal, feeds it `keys` on standard input and collects its standard
-// output until it ends.
+// output until it ends. What it says on standard error is passed on.
 ProgramRun runWithoutTerminal(const std::string& keys, const RunOptions& options = {});
 
 bool exitedWithZero(int status);
