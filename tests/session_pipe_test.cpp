@@ -201,66 +201,37 @@ TEST(PipeSession, AnotherUsersSaveWritesInPlaceWhatItCannotReplace) {
 // loading; this session checks that what they answer reaches the screen, in
 // the order the keys asked, and that the program goes on with the tree it
 // should have.
-TEST(PipeSession, TheFileMenuSaysWhatBecameOfEverySaveAndLoad) {
+TEST(PipeSession, TheFileMenuSaysWhatBecameOfASaveOrALoad) {
+  // The answers come from the learner; what matters here is that names
+  // reach it whole from the key stream and that its answers and trees reach
+  // the screen and the next keys.
   const TempDir dir;
-  writeFile(dir.file("kept.txt"), "^Class: 1");
   // Class 256 is kept as 0; the index wraps to 4294967295, a value no
   // example has, so the walk goes right.
   writeFile(dir.file("wide.txt"),
             ">Pred: =  Case Index: 99999999999999999999  Case Value: 1\n^Class: 1\n^Class: 256");
-  writeFile(dir.file("broken.txt"), ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n");
-  std::string deep;
-  for (int i = 1; i < 10000; ++i) deep += ">Pred: =  Case Index: 0  Case Value: 5\n^Class: 0\n";
-  writeFile(dir.file("deep.txt"), deep + "^Class: 1");
-  std::string deeper;
-  for (int i = 1; i < 1000000; ++i) deeper += ">\n^\n";
-  writeFile(dir.file("deeper.txt"), deeper + "^");
   const ProgramRun run = runWithoutTerminal(
-      // With no tree, neither file is touched.
-      "fs" + dir.file("kept.txt") + "\nfs" + dir.file("new.txt") + "\n" +
-      // The tree read from the numbers out of range answers 0.
-      "fl" + dir.file("wide.txt") + "\n9" +
-      // A learnt tree outlives names too long to take, whose characters are
-      // never keys, files that cannot be read and saves that cannot be done.
-      "c&" + manyExamples + "l" + "fs" + repeat('9', 600) + "\nfl" + repeat('9', 512) + "\nfl" +
-      dir.file("missing.txt") + "\nfl" + dir.file("broken.txt") + "\nfs/dev/full\nfs" +
-      dir.file("no/such/folder.txt") + "\n" + manyExamples +
-      // Its own standard output shows the tree; its standard input is no
-      // place for one.
-      "fs/dev/stdout\nfs/dev/stdin\n" +
-      // Ten thousand levels load, classify and save again; a million are
-      // refused, and the chain stays.
-      "fl" + dir.file("deep.txt") + "\n0fs" + dir.file("again.txt") + "\nfl" + dir.file("deeper.txt") +
-      "\n0q");
+      // With no tree nothing is saved; the tree loaded answers 0.
+      "fs" + dir.file("new.txt") + "\nfl" + dir.file("wide.txt") + "\n9" +
+      // A name too long to take is refused, and its characters are never
+      // keys; a file that is not there is not loaded, and the tree stays.
+      "fs" + repeat('9', 600) + "\nfl" + dir.file("missing.txt") + "\n0" +
+      // Its own standard output shows the tree in order with the rest.
+      "fs/dev/stdout\nq");
   EXPECT_TRUE(exitedWithZero(run.status));
-
-  // Each answer as the prompt and the last line before the menu's "\n\n\n".
-  std::vector<std::string> answers;
-  for (std::size_t at = 0; (at = run.output.find(": ", at)) != std::string::npos; at += 2) {
-    const std::size_t prompt = run.output.rfind('\n', at) + 1;
-    const std::string asked = run.output.substr(prompt, at + 2 - prompt);
-    if (asked != "Save as: " && asked != "Load from: ") continue;
-    const std::string answer = run.output.substr(at + 2, run.output.find("\n\n\n", at) - at - 2);
-    answers.push_back(asked + answer.substr(answer.rfind('\n') + 1));
+  // The answers, in the order of the keys.
+  std::size_t at = 0;
+  for (const std::string answer :
+       {"Save as: Failed to save.", "Load from: Tree loaded.", "Save as: Failed to save.",
+        "Load from: Failed to load.",
+        "Save as: >Pred: =  Case Index: 4294967295  Case Value: 1\n\t^Class: 1\n\t^Class: 0\nTree saved."}) {
+    at = run.output.find(answer, at);
+    ASSERT_NE(at, std::string::npos) << answer;
   }
-  const std::string notSaved = "Save as: Failed to save.";
-  const std::string notLoaded = "Load from: Failed to load.";
-  EXPECT_EQ(answers, (std::vector<std::string>{notSaved, notSaved, "Load from: Tree loaded.", notSaved,
-                                               notLoaded, notLoaded, notLoaded, notSaved, notSaved,
-                                               "Save as: Tree saved.", notSaved, "Load from: Tree loaded.",
-                                               "Save as: Tree saved.", notLoaded}));
-  EXPECT_EQ(readFile(dir.file("kept.txt")), "^Class: 1");
   EXPECT_FALSE(fileExists(dir.file("new.txt")));
-  EXPECT_FALSE(fileExists(dir.file("no")));
-  EXPECT_NE(run.output.find("Save as: >Pred: =  Case Index: "), std::string::npos);
-  EXPECT_NE(run.output.find("^Class: 0\nTree saved."), std::string::npos);
-
   const auto lines = exampleLines(run.output);
-  ASSERT_EQ(lines.size(), 812U);
-  for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(lines[i].response, 0) << i;
-  for (std::size_t i = 410; i < 810; ++i) EXPECT_TRUE(lines[i].correct) << i;
-  EXPECT_EQ(lines[810].response, 1);
-  EXPECT_EQ(lines[811].response, 1);
+  ASSERT_EQ(lines.size(), 11U);
+  for (const ExampleLine& line : lines) EXPECT_EQ(line.response, 0);
 }
 
 TEST(PipeSession, LoadsAndSavesWithItsStandardOutputClosed) {
