@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "examples/example_generator.h"
-#include "explain/explain_program.h"
 #include "learner/learner.h"
 #include "support/command.h"
 #include "support/temp_dir.h"
+#include "tools/explain/explain_program.h"
 
 namespace {
 

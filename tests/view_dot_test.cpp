@@ -4,8 +4,8 @@
 
 #include "support/text.h"
 #include "support/view.h"
+#include "tools/view/tree_dot.h"
 #include "tree/tree_file.h"
-#include "view/tree_dot.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
+#include "tools/view/view_program.h"
 #include "tree/tree_file.h"
-#include "view/view_program.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
-#include "view/view_options.h"
+#include "tools/view/view_options.h"
 
 namespace {
 

@@ -26,9 +26,9 @@
 #include <utility>
 #include <vector>
 
-#include "examples/dataset.h"
 #include "examples/example_generator.h"
 #include "learner/learner.h"
+#include "tools/common/dataset.h"
 
 namespace {
 

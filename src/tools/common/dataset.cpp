@@ -1,4 +1,4 @@
-#include "examples/dataset.h"
+#include "tools/common/dataset.h"
 
 #include <malloc.h>
 

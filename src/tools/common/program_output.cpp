@@ -1,4 +1,4 @@
-#include "app/program_output.h"
+#include "tools/common/program_output.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,12 +1,12 @@
-#include "explain/explain_options.h"
+#include "tools/explain/explain_options.h"
 
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string_view>
 
-#include "examples/dataset.h"
 #include "examples/example_generator.h"
+#include "tools/common/dataset.h"
 
 namespace {
 

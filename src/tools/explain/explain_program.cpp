@@ -1,17 +1,17 @@
-#include "explain/explain_program.h"
+#include "tools/explain/explain_program.h"
 
 #include <cerrno>
 #include <new>
 #include <ostream>
 
-#include "app/program_output.h"
-#include "examples/dataset.h"
-#include "explain/explain_options.h"
-#include "explain/explanation.h"
 #include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
-#include "view/tree_drawing.h"
+#include "tools/common/dataset.h"
+#include "tools/common/program_output.h"
+#include "tools/explain/explain_options.h"
+#include "tools/explain/explanation.h"
+#include "tools/view/tree_drawing.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_output.h"
+#include "tools/common/program_output.h"
 
 // Exit statuses of treebench-explain.
 constexpr int explainSucceeded = programSucceeded;

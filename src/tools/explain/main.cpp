@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "explain/explain_program.h"
+#include "tools/explain/explain_program.h"
 
 int main(int argc, char** argv) {
   // The output stream gets a buffer of its own instead of going through C's;

@@ -1,4 +1,4 @@
-#include "view/truth_table.h"
+#include "tools/view/truth_table.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "tools/view/node_text.h"
 #include "tree/tree_walk.h"
-#include "view/node_text.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "view/view_options.h"
+#include "tools/view/view_options.h"
 
 #include <optional>
 #include <string_view>
 
-#include "view/truth_table.h"
+#include "tools/view/truth_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "view/view_program.h"
+#include "tools/view/view_program.h"
 
 #include <sys/stat.h>
 
@@ -11,12 +11,12 @@
 #include <ostream>
 #include <vector>
 
-#include "app/program_output.h"
+#include "tools/common/program_output.h"
+#include "tools/view/tree_dot.h"
+#include "tools/view/tree_drawing.h"
+#include "tools/view/truth_table.h"
+#include "tools/view/view_options.h"
 #include "tree/tree_file.h"
-#include "view/tree_dot.h"
-#include "view/tree_drawing.h"
-#include "view/truth_table.h"
-#include "view/view_options.h"
 
 namespace {
 
