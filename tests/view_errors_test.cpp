@@ -202,7 +202,7 @@ TEST(ViewUsage, OptionsTakeShortenedNamesAndEitherFormOfValue) {
   EXPECT_NE(runView({"--ascii", tree}).out, runView({tree}).out);
   // After "--" every argument is a file.
   const ParsedArguments dashes = parseViewArguments({"--", "--ascii"});
-  EXPECT_EQ(dashes.request, ViewRequest::view);
+  EXPECT_EQ(dashes.request, CommandRequest::run);
   EXPECT_EQ(dashes.options.mode, ViewMode::drawing);
   EXPECT_FALSE(dashes.options.ascii);
   EXPECT_EQ(dashes.options.file, "--ascii");

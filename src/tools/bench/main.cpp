@@ -28,6 +28,7 @@
 
 #include "examples/example_generator.h"
 #include "learner/learner.h"
+#include "tools/common/command_line.h"
 #include "tools/common/dataset.h"
 
 namespace {

@@ -153,15 +153,3 @@ void fillLearner(Learner& learner, const Dataset& data) {
     learner.examples.emplace_back(data.classes[i], std::span<const float>(values, data.width));
   }
 }
-
-std::optional<unsigned long long> wholeNumber(const char* text, unsigned long long least,
-                                              unsigned long long most) {
-  // strtoull alone would take blanks, a sign (wrapping a negative number
-  // round) and a number that stops short of the end.
-  if (*text < '0' || *text > '9') return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (*end != '\0' || errno != 0 || value < least || value > most) return std::nullopt;
-  return value;
-}

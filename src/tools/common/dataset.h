@@ -46,8 +46,3 @@ std::size_t maxExamples(std::size_t width);
 // Replaces the learner's training set with the examples, as addExample
 // would add them one by one.
 void fillLearner(Learner& learner, const Dataset& data);
-
-// The number that `text` is, when it is all decimal digits and from `least`
-// to `most`.
-std::optional<unsigned long long> wholeNumber(const char* text, unsigned long long least,
-                                              unsigned long long most);

@@ -14,13 +14,23 @@ int finishOutput(std::ostream& out, std::ostream& err, const char* program, int 
   return programFailed;
 }
 
-int writeText(std::ostream& out, std::ostream& err, const char* program, const char* text) {
-  errno = 0;
-  out << text;
-  return finishOutput(out, err, program, programSucceeded);
-}
-
 int refuseCommandLine(std::ostream& err, const char* program, const std::string& error) {
   err << program << ": " << error << '\n' << "Try '" << program << " --help' for more information.\n";
   return programMisused;
+}
+
+std::optional<int> answerCommandLine(CommandRequest request, const std::string& error, const ToolTexts& tool,
+                                     std::ostream& out, std::ostream& err) {
+  switch (request) {
+    case CommandRequest::run:
+      return std::nullopt;
+    case CommandRequest::misuse:
+      return refuseCommandLine(err, tool.name, error);
+    case CommandRequest::help:
+    case CommandRequest::version:
+      break;
+  }
+  errno = 0;
+  out << (request == CommandRequest::help ? tool.help : tool.version);
+  return finishOutput(out, err, tool.name, programSucceeded);
 }

@@ -7,33 +7,9 @@
 
 namespace {
 
-enum class Option { ascii, dot, table, strict, help, version };
+enum Option : std::size_t { ascii, dot, table, strict };
 
-struct LongOption {
-  std::string_view name;
-  Option option;
-  bool takesValue;
-};
-
-constexpr LongOption longOptions[] = {
-    {"ascii", Option::ascii, false},   {"dot", Option::dot, false},   {"table", Option::table, true},
-    {"strict", Option::strict, false}, {"help", Option::help, false}, {"version", Option::version, false},
-};
-
-// The option whose name is `name` or, failing that, the only one it begins.
-const LongOption* findOption(std::string_view name, bool& ambiguous) {
-  const LongOption* found = nullptr;
-  ambiguous = false;
-  if (name.empty()) return nullptr;
-  for (const LongOption& o : longOptions) {
-    if (o.name == name) return &o;
-    if (o.name.substr(0, name.size()) == name) {
-      if (found != nullptr) ambiguous = true;
-      found = &o;
-    }
-  }
-  return ambiguous ? nullptr : found;
-}
+constexpr ToolOption viewOptions[] = {{"ascii"}, {"dot"}, {"table", true}, {"strict"}};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
@@ -48,7 +24,6 @@ std::optional<unsigned> tableWidth(std::string_view text) {
 
 ParsedArguments usageError(std::string message) {
   ParsedArguments parsed;
-  parsed.request = ViewRequest::usageError;
   parsed.error = std::move(message);
   return parsed;
 }
@@ -56,46 +31,15 @@ ParsedArguments usageError(std::string message) {
 }  // namespace
 
 ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
+  const CommandLine line = parseCommandLine(args, viewOptions);
   ParsedArguments parsed;
-  std::vector<std::string> files;
+  parsed.request = line.request;
+  parsed.error = line.error;
+  if (line.request != CommandRequest::run) return parsed;
   bool dot = false;
   bool table = false;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-      files.emplace_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (arg.substr(0, 2) != "--")
-      return usageError("invalid option -- '" + std::string(arg.substr(1, 1)) + "'");
-    const std::string_view body = arg.substr(2);
-    const std::size_t equals = body.find('=');
-    const std::string_view name = body.substr(0, equals);
-    bool ambiguous = false;
-    const LongOption* option = findOption(name, ambiguous);
-    if (ambiguous) return usageError("option '" + std::string(arg) + "' is ambiguous");
-    if (option == nullptr) return usageError("unrecognized option '" + std::string(arg) + "'");
-    const std::string fullName = "--" + std::string(option->name);
-    std::string_view value;
-    if (equals != std::string_view::npos) {
-      if (!option->takesValue) return usageError("option '" + fullName + "' doesn't allow an argument");
-      value = body.substr(equals + 1);
-    } else if (option->takesValue) {
-      if (i + 1 == args.size()) return usageError("option '" + fullName + "' requires an argument");
-      value = args[++i];
-    }
-    switch (option->option) {
-      case Option::help:
-        parsed.request = ViewRequest::help;
-        return parsed;
-      case Option::version:
-        parsed.request = ViewRequest::version;
-        return parsed;
+  for (const GivenOption& given : line.options) {
+    switch (given.option) {
       case Option::ascii:
         parsed.options.ascii = true;
         break;
@@ -106,9 +50,9 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
         parsed.options.strict = true;
         break;
       case Option::table: {
-        const auto width = tableWidth(value);
+        const auto width = tableWidth(given.value);
         if (!width)
-          return usageError("invalid table width '" + std::string(value) + "': give a number from " +
+          return usageError("invalid table width '" + given.value + "': give a number from " +
                             std::to_string(minTableWidth) + " to " + std::to_string(maxTableWidth));
         if (table && *width != parsed.options.tableWidth)
           return usageError("--table=" + std::to_string(parsed.options.tableWidth) +
@@ -124,10 +68,9 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
   if (ascii && dot) return usageError("--ascii and --dot cannot be used together");
   if (ascii && table) return usageError("--ascii and --table cannot be used together");
   if (dot && table) return usageError("--dot and --table cannot be used together");
-  if (files.empty()) return usageError("missing file operand");
-  if (files.size() > 1) return usageError("extra operand '" + files[1] + "'");
-  parsed.request = ViewRequest::view;
+  if (line.operands.empty()) return usageError("missing file operand");
+  if (line.operands.size() > 1) return usageError("extra operand '" + line.operands[1] + "'");
   parsed.options.mode = dot ? ViewMode::dot : table ? ViewMode::table : ViewMode::drawing;
-  parsed.options.file = files[0];
+  parsed.options.file = line.operands[0];
   return parsed;
 }
