@@ -22,6 +22,7 @@
 
 #include "learner/learner.h"
 #include "tools/bench/bench_options.h"
+#include "tools/common/csv_reader.h"
 #include "tools/common/dataset.h"
 #include "tools/common/program_output.h"
 

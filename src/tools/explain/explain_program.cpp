@@ -7,6 +7,7 @@
 #include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
+#include "tools/common/csv_reader.h"
 #include "tools/common/dataset.h"
 #include "tools/common/program_output.h"
 #include "tools/explain/explain_options.h"
