@@ -53,31 +53,17 @@ std::map<std::string, std::string> resultFields(const std::string& output) {
 
 }  // namespace
 
+// The reader's refusal reaches standard error, and nothing is learnt.
 TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
   TempDir dir;
-  struct Case {
-    const char* rows;
-    const char* message;
-  };
-  const Case cases[] = {
-      {"1.0,0.0,1\n0,1,0\n1,1\n", ":3: 2 fields where the first row has 3\n"},
-      {"1.0,0.0,1\n0,x,0\n", ":2: field 2 is not a number\n"},
-      {"1.0,0.0,1\n0,1,0\n1,0,2\n", ":3: the class is neither 0 nor 1\n"},
-      {"1.0,0.0,1\n0,1,0.5\n", ":2: the class is neither 0 nor 1\n"},
-      {"1,0,1\n\n0,0,0\n", ":2: field 1 is not a number\n"},
-      {"1,0,1\n0,1e,0\n", ":2: field 2 is not a number\n"},
-  };
-  for (const Case& c : cases) {
-    const std::string file = dir.file("rows.csv");
-    writeFile(file, c.rows);
-    const std::string saved = dir.file("tree.txt");
-    const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
-    EXPECT_EQ(exitCode(run.status), 1) << c.rows;
-    EXPECT_EQ(run.err, file + c.message) << c.rows;
-    EXPECT_EQ(run.out, "") << c.rows;
-    // Nothing was learnt, so there was no tree to save.
-    EXPECT_FALSE(fileExists(saved)) << c.rows;
-  }
+  const std::string file = dir.file("rows.csv");
+  writeFile(file, "1.0,0.0,1\n0,1,0\n1,0,2\n");
+  const std::string saved = dir.file("tree.txt");
+  const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
+  EXPECT_EQ(exitCode(run.status), 1);
+  EXPECT_EQ(run.err, file + ":3: the class is neither 0 nor 1\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(fileExists(saved));
 }
 
 TEST(BenchProgram, LearnsACsvFileAndSavesTheWorkbenchTree) {
