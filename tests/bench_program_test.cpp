@@ -124,6 +124,7 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
        "bad seed '4294967296': give a number from 0 to 4294967295"},
       {{"--generate", "%", "10", "--colour"}, "unrecognized option '--colour'"},
       {{}, "give either a CSV file or --generate"},
+      {{"--generate", "%", "10", "--write="}, "empty file name for --write"},
   };
   for (const auto& u : usages) {
     const CommandRun run = runBench(u.args);

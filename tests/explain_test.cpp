@@ -220,6 +220,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"--s", "3", "rows.csv"}, "option '--s' is ambiguous"},
       {{"--help=all"}, "option '--help' doesn't allow an argument"},
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
+      {{"--save", "", "a.csv"}, "empty file name for --save"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);

@@ -35,7 +35,10 @@ std::optional<std::string> takeOperands(const std::vector<std::string>& operands
   return std::nullopt;
 }
 
-std::optional<std::string> takeFileName(const GivenOption& given, const char* /*option*/, std::string& name) {
+std::optional<std::string> takeFileName(const GivenOption& given, const char* option, std::string& name) {
+  // An empty name would read as the option not given at all, as when a
+  // script's variable is unset, and the file would silently not be made.
+  if (given.value.empty()) return "empty file name for " + std::string(option);
   name = given.value;
   return std::nullopt;
 }

@@ -28,5 +28,5 @@ std::optional<std::string> takeSeed(const GivenOption& given, ExampleSource& sou
 // --seed was given, which goes with --generate only.
 std::optional<std::string> takeOperands(const std::vector<std::string>& operands, bool seeded,
                                         ExampleSource& source);
-// The value of a file name option such as --save.
+// The value of a file name option such as --save, which may not be empty.
 std::optional<std::string> takeFileName(const GivenOption& given, const char* option, std::string& name);
