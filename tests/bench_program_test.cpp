@@ -177,6 +177,10 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
   EXPECT_EQ(illegal.out, "");
   EXPECT_FALSE(fileExists(saved));
 
+  const CommandRun unwritten = runBench({"--generate", "|", "10", "--write", dir.file("\a/rows.csv")});
+  EXPECT_EQ(exitCode(unwritten.status), 1);
+  EXPECT_EQ(unwritten.err, dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
+
   CommandOptions closed;
   closed.closedOutput = true;
   const CommandRun lost = runBench({"--generate", "|", "10"}, closed);

@@ -195,15 +195,15 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::string message;
   } refusals[] = {
       {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
-      {{"--save", dir.file("tree.txt"), "-"},
-       "treebench-explain: " + dir.file("tree.txt") + ": there is no tree to save\n"},
+      {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
+       "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
   };
   for (const auto& r : refusals) {
     const Explained run = explain(r.args);
     EXPECT_EQ(run.status, 1) << r.message;
     EXPECT_EQ(run.err, r.message);
   }
-  EXPECT_FALSE(fileExists(dir.file("tree.txt")));
+  EXPECT_FALSE(fileExists(dir.file("tree\x1b[2J.txt")));
 
   const struct {
     std::vector<std::string> args;

@@ -63,9 +63,10 @@ TEST(ViewErrors, NameTheLineOfStandardInputAsOfAFile) {
 
 TEST(ViewErrors, SayWhyAFileCannotBeRead) {
   const TempDir dir;
-  const ViewRun missing = runView({dir.file("missing.txt")});
+  const ViewRun missing = runView({dir.file("\x1b[2J\a.txt")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") + ": No such file or directory\n");
   const ViewRun folder = runView({"--dot", dir.path()});
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": Is a directory\n");

@@ -25,6 +25,7 @@
 #include "tools/common/csv_reader.h"
 #include "tools/common/dataset.h"
 #include "tools/common/program_output.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ std::pair<std::size_t, std::size_t> shape(const TreeNode* root) {
 bool writeCsv(const Dataset& data, const std::string& name, std::ostream& err) {
   std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) {
-    err << name << ": cannot write: " << std::strerror(errno) << '\n';
+    err << printable(name) << ": cannot write: " << std::strerror(errno) << '\n';
     return false;
   }
   const float* values = data.values.data();
@@ -94,7 +95,7 @@ bool writeCsv(const Dataset& data, const std::string& name, std::ostream& err) {
   }
   const bool written = std::ferror(file) == 0;
   if (std::fclose(file) != 0 || !written) {
-    err << name << ": cannot write\n";
+    err << printable(name) << ": cannot write\n";
     return false;
   }
   return true;
@@ -152,7 +153,7 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
   }
 
   if (!options.save.empty() && !learner.save(options.save.c_str())) {
-    err << options.save << ": the tree was not saved\n";
+    err << printable(options.save) << ": the tree was not saved\n";
     return programFailed;
   }
   const auto [nodes, depth] = shape(learner.root.get());

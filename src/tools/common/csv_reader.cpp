@@ -14,6 +14,8 @@
 #include <new>
 #include <vector>
 
+#include "tree/tree_file.h"
+
 namespace {
 
 // Reads go to the kernel a block at a time; a line longer than a block
@@ -205,7 +207,7 @@ void readCsv(std::FILE* file, Dataset& into) {
 std::optional<std::string> loadCsv(const std::string& name, std::FILE* standardInput, Dataset& into) {
   into = Dataset{};
   std::FILE* const file = name == "-" ? standardInput : std::fopen(name.c_str(), "r");
-  if (file == nullptr) return name + ": cannot open: " + std::strerror(errno);
+  if (file == nullptr) return printable(name) + ": cannot open: " + std::strerror(errno);
   struct Closer {
     std::FILE* file;
     bool owned;
@@ -216,7 +218,7 @@ std::optional<std::string> loadCsv(const std::string& name, std::FILE* standardI
   try {
     readCsv(file, into);
   } catch (const CsvError& error) {
-    return name + ":" + std::to_string(error.line) + ": " + error.reason;
+    return printable(name) + ":" + std::to_string(error.line) + ": " + error.reason;
   }
   return std::nullopt;
 }

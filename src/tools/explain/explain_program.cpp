@@ -13,6 +13,7 @@
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
 #include "tools/view/tree_drawing.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ std::string source(const ExampleSource& options, const Dataset& data) {
   if (data.size() > 0) text += " of " + std::to_string(data.width) + (data.width == 1 ? " value" : " values");
   if (options.fitness != 0)
     return text + " drawn for " + options.fitness + " with seed " + std::to_string(options.seed);
-  return text + " from " + (options.csv == "-" ? std::string("standard input") : options.csv);
+  return text + " from " + (options.csv == "-" ? std::string("standard input") : printable(options.csv));
 }
 
 // Learns as the workbench's learn does, on the same builder, telling the
@@ -102,11 +103,11 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
   const int status = finishOutput(out, err, programName, programSucceeded);
   if (options.save.empty()) return status;
   if (!learner.root) {
-    err << programName << ": " << options.save << ": there is no tree to save\n";
+    err << programName << ": " << printable(options.save) << ": there is no tree to save\n";
     return programFailed;
   }
   if (!learner.save(options.save.c_str())) {
-    err << programName << ": " << options.save << ": the tree was not saved\n";
+    err << programName << ": " << printable(options.save) << ": the tree was not saved\n";
     return programFailed;
   }
   return status;

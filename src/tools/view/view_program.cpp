@@ -57,7 +57,7 @@ constexpr const char* helpText =
 constexpr ToolTexts viewer{programName, helpText, "treebench-view (treebench) " TREEBENCH_VERSION "\n"};
 
 void fileError(std::ostream& err, const std::string& file, const std::string& reason) {
-  err << programName << ": " << file << ": " << reason << '\n';
+  err << programName << ": " << printable(file) << ": " << reason << '\n';
 }
 
 void lineError(std::ostream& err, const std::string& file, std::size_t line, const std::string& reason) {
