@@ -136,11 +136,15 @@ TEST(TreeFileRead, RoundTripKeepsTheShapeAndSixDigitValues) {
   node.right = std::make_unique<TreeNode>();
   EXPECT_EQ(readBack(written(&node)), "(< 7 0.123457 0 (0 0 0 1) (0 0 0 0))");
   EXPECT_EQ(parsed(written(&node))->caseValue, 0.123457F);
-  // Whatever the writer writes reads back without a warning.
+  // Whatever the writer writes reads back without a warning. A pred that a
+  // read left NUL (">Pred:" and nothing after it) is written as '<', which
+  // tests the same, so that the numbers after it read back too.
+  node.pred = '\0';
   node.caseIndex = 0xFFFFFFFFU;
   node.caseValue = -INFINITY;
   node.left->leafClass = 0;
   EXPECT_EQ(warningsOf(written(&node)), none);
+  EXPECT_EQ(readBack(written(&node)), "(< 4294967295 -inf 0 (0 0 0 0) (0 0 0 0))");
 }
 
 TEST(TreeFileRead, IgnoresIndentation) {

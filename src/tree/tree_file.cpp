@@ -211,7 +211,13 @@ std::uint8_t scanLeafLine(const char* text, std::string* warning) {
 void TreeFile::writeNode(std::size_t depth, const TreeNode& node, std::ostream& out) {
   for (std::size_t i = 0; i < depth; ++i) out.put('\t');
   if (node.left && node.right) {
-    out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex << "  Case Value: " << node.caseValue;
+    // The reader takes the first character after the blanks as the pred, so
+    // a NUL, a blank or '#' (which makes the line a comment) would not read
+    // back; '<' tests what they test, as every pred but '=' does.
+    const bool readsBack =
+        node.pred != '\0' && node.pred != '#' && !std::isspace(static_cast<unsigned char>(node.pred));
+    out << ">Pred: " << (readsBack ? node.pred : '<') << "  Case Index: " << node.caseIndex
+        << "  Case Value: " << node.caseValue;
   } else {
     out << "^Class: " << static_cast<unsigned>(node.leafClass);
   }
