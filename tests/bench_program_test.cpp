@@ -113,16 +113,11 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
     std::vector<std::string> args;
     const char* message;
   } usages[] = {
-      {{"--generate", "?", "10"}, "unknown concept code '?'"},
       {{"--generate", "||", "10"}, "unknown concept code '||'"},
       {{"--generate", "%", "10", "--repeat", "0"}, "bad repeat count '0': give a number from 1 to 1000"},
       // The most examples that can be held depends on the size of one.
       {{"--generate", "|", "18446744073709551615"},
        "bad example count '18446744073709551615': give a number from 0 to "},
-      {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
-      {{"--generate", "%", "10", "--seed", "4294967296"},
-       "bad seed '4294967296': give a number from 0 to 4294967295"},
-      {{"--generate", "%", "10", "--colour"}, "unrecognized option '--colour'"},
       {{}, "give either a CSV file or --generate"},
       {{"--generate", "%", "10", "--write="}, "empty file name for --write"},
   };
@@ -148,16 +143,12 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
 }
 
 TEST(BenchProgram, PrintsHelpAndVersionToStandardOutput) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--help"}, {"--generate", "|", "10", "--help", "--colour"}}) {
-    const CommandRun help = runBench(args);
-    EXPECT_EQ(exitCode(help.status), 0);
-    EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.substr(0, usage.size()), usage);
-    for (const char* option :
-         {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"})
-      EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  }
+  const CommandRun help = runBench({"--help"});
+  EXPECT_EQ(exitCode(help.status), 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.substr(0, usage.size()), usage);
+  for (const char* option : {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const CommandRun version = runBench({"--version"});
   EXPECT_EQ(exitCode(version.status), 0);
   EXPECT_EQ(version.err, "");
