@@ -91,16 +91,22 @@ class RowReader {
 
   void takeNumbers(const char* begin, const char* end) {
     std::size_t fields = 0;
-    for (const char* field = begin;; ++field) {
-      const char* stop = field;
-      while (stop < end && *stop != ',') ++stop;
-      float value = 0.0F;
+    for (const char* field = begin;;) {
       ++fields;
-      if (!parseNumber(field, stop, value))
-        throw CsvError{line_, "field " + std::to_string(fields) + " is not a number"};
+      // A number that from_chars reads right up to the comma needs no
+      // search for the comma first; anything else is looked at whole.
+      float value = 0.0F;
+      const auto [stop, error] = std::from_chars(field, end, value);
+      const char* fieldEnd = stop;
+      if (error != std::errc() || (stop != end && *stop != ',') || !std::isfinite(value)) {
+        fieldEnd = field;
+        while (fieldEnd < end && *fieldEnd != ',') ++fieldEnd;
+        if (!parseNumber(field, fieldEnd, value))
+          throw CsvError{line_, "field " + std::to_string(fields) + " is not a number"};
+      }
       data_.values.push_back(value);
-      field = stop;
-      if (field == end) break;
+      if (fieldEnd == end) break;
+      field = fieldEnd + 1;
     }
     if (line_ == 1) {
       width_ = fields;
