@@ -41,11 +41,6 @@ bool parseNumber(const char* begin, const char* end, float& value) {
   while (begin < end && isBlank(*begin)) ++begin;
   while (end > begin && isBlank(end[-1])) --end;
   if (begin == end) return false;
-  // The digits that the workbench's examples are made of, at once.
-  if (end - begin == 1 && *begin >= '0' && *begin <= '9') {
-    value = static_cast<float>(*begin - '0');
-    return true;
-  }
   // from_chars rounds as strtof does and takes a subset of its forms; it
   // leaves the rest, and what would not be finite, to strtof.
   float read = 0.0F;

@@ -14,8 +14,10 @@ struct CsvError {
 };
 
 // Reads rows of attribute values followed by a class of 0 or 1, every field
-// a number, every row as wide as the first. Reads line by line rather than
-// the whole file at once. Throws CsvError; on a throw `into` is left empty.
+// a number as strtof reads it (blanks around it aside), every row as wide
+// as the first; a line may end in CRLF. Reads a block at a time, never the
+// whole file; a line too long to be held in memory is refused. Throws
+// CsvError; on a throw `into` is left empty.
 void readCsv(std::FILE* file, Dataset& into);
 
 // Reads the CSV file `name`, or `standardInput` for the name "-". Answers
