@@ -52,7 +52,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, std::span<con
   table.push_back({"version", no_argument, nullptr, codeOf(version)});
   table.push_back({nullptr, 0, nullptr, 0});
 
-  // getopt_long wants writable words and may reorder them: it gets copies.
+  // getopt_long takes writable words, and the caller's stay its own.
   std::vector<std::string> words{"program"};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -62,7 +62,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, std::span<con
 
   CommandLine line;
   // 0 makes glibc start afresh, as a second parse in the same process needs;
-  // the messages are ours, on the stream the caller gives.
+  // getopt_long prints nothing itself, and the caller says what is wrong
+  // on the stream it was given.
   optind = 0;
   opterr = 0;
   for (;;) {
