@@ -49,7 +49,8 @@ view:
 explain:
 	$(call build-programs,treebench-explain)
 
-# The measuring tools under bench/.
+# The measuring tools: treebench-bench (src/tools/bench) and, where Google
+# Benchmark is installed, the classification benchmark under bench/.
 bench:
 	$(call build-programs,treebench-bench)
 

@@ -53,31 +53,17 @@ std::map<std::string, std::string> resultFields(const std::string& output) {
 
 }  // namespace
 
+// The reader's refusal reaches standard error, and nothing is learnt.
 TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
   TempDir dir;
-  struct Case {
-    const char* rows;
-    const char* message;
-  };
-  const Case cases[] = {
-      {"1.0,0.0,1\n0,1,0\n1,1\n", ":3: 2 fields where the first row has 3\n"},
-      {"1.0,0.0,1\n0,x,0\n", ":2: field 2 is not a number\n"},
-      {"1.0,0.0,1\n0,1,0\n1,0,2\n", ":3: the class is neither 0 nor 1\n"},
-      {"1.0,0.0,1\n0,1,0.5\n", ":2: the class is neither 0 nor 1\n"},
-      {"1,0,1\n\n0,0,0\n", ":2: field 1 is not a number\n"},
-      {"1,0,1\n0,1e,0\n", ":2: field 2 is not a number\n"},
-  };
-  for (const Case& c : cases) {
-    const std::string file = dir.file("rows.csv");
-    writeFile(file, c.rows);
-    const std::string saved = dir.file("tree.txt");
-    const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
-    EXPECT_EQ(exitCode(run.status), 1) << c.rows;
-    EXPECT_EQ(run.err, file + c.message) << c.rows;
-    EXPECT_EQ(run.out, "") << c.rows;
-    // Nothing was learnt, so there was no tree to save.
-    EXPECT_FALSE(fileExists(saved)) << c.rows;
-  }
+  const std::string file = dir.file("rows.csv");
+  writeFile(file, "1.0,0.0,1\n0,1,0\n1,0,2\n");
+  const std::string saved = dir.file("tree.txt");
+  const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
+  EXPECT_EQ(exitCode(run.status), 1);
+  EXPECT_EQ(run.err, file + ":3: the class is neither 0 nor 1\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(fileExists(saved));
 }
 
 TEST(BenchProgram, LearnsACsvFileAndSavesTheWorkbenchTree) {
@@ -122,22 +108,18 @@ TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
   EXPECT_EQ(exitCode(runBench({"--generate", "%", "10", "--seed", "4294967295", "--repeat", "1"}).status), 0);
 }
 
-TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwoAndTheUsage) {
+TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
   const struct {
     std::vector<std::string> args;
     const char* message;
   } usages[] = {
-      {{"--generate", "?", "10"}, "unknown concept code '?'"},
       {{"--generate", "||", "10"}, "unknown concept code '||'"},
       {{"--generate", "%", "10", "--repeat", "0"}, "bad repeat count '0': give a number from 1 to 1000"},
       // The most examples that can be held depends on the size of one.
       {{"--generate", "|", "18446744073709551615"},
        "bad example count '18446744073709551615': give a number from 0 to "},
-      {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
-      {{"--generate", "%", "10", "--seed", "4294967296"},
-       "bad seed '4294967296': give a number from 0 to 4294967295"},
-      {{"--generate", "%", "10", "--colour"}, "unexpected argument --colour"},
       {{}, "give either a CSV file or --generate"},
+      {{"--generate", "%", "10", "--write="}, "empty file name for --write"},
   };
   for (const auto& u : usages) {
     const CommandRun run = runBench(u.args);
@@ -156,21 +138,17 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwoAndTheUsage) {
     } else {
       EXPECT_EQ(line, expected);
     }
-    EXPECT_EQ(run.err.substr(lineEnd + 1), usage);
+    EXPECT_EQ(run.err.substr(lineEnd + 1), "Try 'treebench-bench --help' for more information.\n");
   }
 }
 
 TEST(BenchProgram, PrintsHelpAndVersionToStandardOutput) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--help"}, {"--generate", "|", "10", "--help", "--colour"}}) {
-    const CommandRun help = runBench(args);
-    EXPECT_EQ(exitCode(help.status), 0);
-    EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.substr(0, usage.size()), usage);
-    for (const char* option :
-         {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"})
-      EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  }
+  const CommandRun help = runBench({"--help"});
+  EXPECT_EQ(exitCode(help.status), 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.substr(0, usage.size()), usage);
+  for (const char* option : {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const CommandRun version = runBench({"--version"});
   EXPECT_EQ(exitCode(version.status), 0);
   EXPECT_EQ(version.err, "");
@@ -189,6 +167,10 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
   EXPECT_EQ(illegal.err, "treebench-bench: Illegal C4.5 Tree structure.\n");
   EXPECT_EQ(illegal.out, "");
   EXPECT_FALSE(fileExists(saved));
+
+  const CommandRun unwritten = runBench({"--generate", "|", "10", "--write", dir.file("\a/rows.csv")});
+  EXPECT_EQ(exitCode(unwritten.status), 1);
+  EXPECT_EQ(unwritten.err, dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
 
   CommandOptions closed;
   closed.closedOutput = true;

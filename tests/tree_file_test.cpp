@@ -136,11 +136,15 @@ TEST(TreeFileRead, RoundTripKeepsTheShapeAndSixDigitValues) {
   node.right = std::make_unique<TreeNode>();
   EXPECT_EQ(readBack(written(&node)), "(< 7 0.123457 0 (0 0 0 1) (0 0 0 0))");
   EXPECT_EQ(parsed(written(&node))->caseValue, 0.123457F);
-  // Whatever the writer writes reads back without a warning.
+  // Whatever the writer writes reads back without a warning. A pred that a
+  // read left NUL (">Pred:" and nothing after it) is written as '<', which
+  // tests the same, so that the numbers after it read back too.
+  node.pred = '\0';
   node.caseIndex = 0xFFFFFFFFU;
   node.caseValue = -INFINITY;
   node.left->leafClass = 0;
   EXPECT_EQ(warningsOf(written(&node)), none);
+  EXPECT_EQ(readBack(written(&node)), "(< 4294967295 -inf 0 (0 0 0 0) (0 0 0 0))");
 }
 
 TEST(TreeFileRead, IgnoresIndentation) {
@@ -261,14 +265,26 @@ TEST(TreeFileRead, DoesNotCountIndentationTowardsTheLineLimit) {
 }
 
 TEST(TreeFileRead, RefusesAnIncompleteTreeNamingTheLine) {
-  EXPECT_EQ(refusal("").line, 1U);
-  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1").line, 3U);
-  EXPECT_EQ(refusal(">Pred: =  Case Index: 0  Case Value: 1\n\n^Class: 1\n^Class: 0").line, 2U);
-  EXPECT_EQ(refusal("# only a comment\n# and another").line, 3U);
-  const TreeFileError wrong = refusal("\t\tClass: 1");
-  EXPECT_EQ(wrong.line, 1U);
-  EXPECT_NE(wrong.reason.find("\"C\""), std::string::npos) << wrong.reason;
-  EXPECT_EQ(refusal(" ^Class: 1").line, 1U);
+  const std::string expected = "expected a node line (\">\") or a leaf line (\"^\"), found ";
+  const std::string empty = expected + "an empty line or the end of the file";
+  const struct {
+    std::string text;
+    std::size_t line;  // comment lines count
+    std::string reason;
+  } cases[] = {
+      {"", 1, empty},
+      {">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1", 3, empty},
+      {">Pred: =  Case Index: 0  Case Value: 1\n\n^Class: 1\n^Class: 0", 2, empty},
+      {"# only a comment\n# and another", 3, empty},
+      {"# and\n>Pred: =  Case Index: 0  Case Value: 1\n# yes\n\t\tClass: 1\n^Class: 0", 4,
+       expected + "\"C\""},
+      {" ^Class: 1", 1, expected + "\" \""},
+  };
+  for (const auto& c : cases) {
+    const TreeFileError error = refusal(c.text);
+    EXPECT_EQ(error.line, c.line) << c.text;
+    EXPECT_EQ(error.reason, c.reason) << c.text;
+  }
 }
 
 TEST(TreeFileRead, TakesThe511FirstCharactersOfAnOverlongLine) {

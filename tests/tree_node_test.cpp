@@ -5,9 +5,11 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "learner/learner.h"
+#include "tree/tree_walk.h"
 
 namespace {
 
@@ -99,12 +101,44 @@ TEST(Classify, ANodeWithOneChildAnswersForTheMissingSide) {
 }
 
 TEST(TreeNode, ADeepChainIsWalkedAndFreedWithoutRecursion) {
-  auto root = chain(1000000);
+  constexpr std::size_t levels = 1000000;
+  // Every step of a pre-order walk, each as "depth branch last", checked
+  // against `expected(i)` for the i-th step; answers the number of steps.
+  using Step = std::tuple<std::size_t, Branch, bool>;
+  const auto walk = [](const TreeNode& root, const auto& expected) {
+    std::size_t steps = 0;
+    bool failed = false;
+    walkPreOrder(root, [&](const WalkStep& step) {
+      if (!failed && Step{step.depth, step.branch, step.last} != expected(steps)) {
+        failed = true;
+        ADD_FAILURE() << "step " << steps << " is at depth " << step.depth;
+      }
+      ++steps;
+      return true;
+    });
+    return steps;
+  };
+  auto root = chain(levels);
   EXPECT_EQ(root->classify(std::vector<float>{0}), 1);
   EXPECT_EQ(root->classify(std::vector<float>{5}), 0);
+  // Each level's yes leaf, then its no side.
+  EXPECT_EQ(walk(*root,
+                 [](std::size_t i) {
+                   if (i == 0) return Step{0, Branch::root, true};
+                   return Step{(i + 1) / 2, i % 2 == 1 ? Branch::yes : Branch::no, i % 2 == 0};
+                 }),
+            2 * levels - 1);
   root.reset();
-  // A chain down the left side as well.
+  // A chain down the left side as well: the tests, then the no leaves from
+  // the deepest back up.
   auto left = leaf(1);
-  for (int i = 1; i < 1000000; ++i) left = test('=', 0, 5.0F, std::move(left), leaf(0));
+  for (std::size_t i = 1; i < levels; ++i) left = test('=', 0, 5.0F, std::move(left), leaf(0));
   EXPECT_EQ(left->classify(std::vector<float>{5}), 1);
+  EXPECT_EQ(walk(*left,
+                 [](std::size_t i) {
+                   if (i == 0) return Step{0, Branch::root, true};
+                   if (i < levels) return Step{i, Branch::yes, false};
+                   return Step{2 * levels - 1 - i, Branch::no, true};
+                 }),
+            2 * levels - 1);
 }

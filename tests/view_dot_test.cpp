@@ -4,8 +4,7 @@
 
 #include "support/text.h"
 #include "support/view.h"
-#include "tree/tree_file.h"
-#include "view/tree_dot.h"
+#include "tools/view/tree_dot.h"
 
 namespace {
 
@@ -51,23 +50,6 @@ TEST(ViewDot, QuotesLabelsSoThatTheyShowAsTheyAre) {
   EXPECT_EQ(dotQuoted("a\\nb"), "\"a\\\\nb\"");
   EXPECT_EQ(dotQuoted("two\nlines"), "\"two\\nlines\"");
   EXPECT_EQ(dotQuoted(""), "\"\"");
-}
-
-TEST(ViewDot, WritesATenThousandLevelTreeOnASmallStack) {
-  std::string file;
-  const std::size_t levels = TreeFile::maxLevels;
-  for (std::size_t d = 0; d + 1 < levels; ++d) file += ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 1\n";
-  file += "^Class: 0";
-  ViewRun run;
-  onSmallStack(256 * 1024, [&] { run = runView({"--dot", "-"}, file); });
-  EXPECT_EQ(run.status, 0) << run.err;
-  const std::size_t nodes = 2 * levels - 1;
-  EXPECT_EQ(occurrences(run.out, "[label="), nodes + (nodes - 1));
-  EXPECT_EQ(occurrences(run.out, " -> "), nodes - 1);
-  // The last test's no branch is the last node.
-  const std::string last = std::string(1, 'n').append(std::to_string(nodes - 1));
-  EXPECT_NE(run.out.find("  n" + std::to_string(nodes - 3) + " -> " + last + " [label=\"no\"];\n}\n"),
-            std::string::npos);
 }
 
 namespace {

@@ -15,14 +15,10 @@
 
 #include "tree/tree_walk.h"
 
-namespace {
-
-// The text as a message quotes it: at most 40 characters, those that do not
-// print as \x and two hex digits.
-std::string quoted(std::string_view text) {
+std::string printable(std::string_view text) {
   static const char hex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : text.substr(0, 40)) {
+  std::string out;
+  for (const char c : text) {
     const auto code = static_cast<unsigned char>(c);
     if (std::isprint(code)) {
       out += c;
@@ -32,7 +28,17 @@ std::string quoted(std::string_view text) {
       out += hex[code & 15];
     }
   }
-  return out + (text.size() > 40 ? "\"..." : "\"");
+  return out;
+}
+
+namespace {
+
+// The text as a message quotes it: at most 40 characters, in quotes.
+std::string quoted(std::string_view text) {
+  std::string out = "\"";
+  out += printable(text.substr(0, 40));
+  out += text.size() > 40 ? "\"..." : "\"";
+  return out;
 }
 
 // A cursor over one line that follows the C scan conventions: a blank in a
@@ -259,7 +265,13 @@ void TreeFile::writeNode(std::size_t depth, const TreeNode& node, std::ostream& 
     left -= run;
   }
   if (node.left && node.right) {
-    out << ">Pred: " << node.pred << "  Case Index: " << node.caseIndex << "  Case Value: " << node.caseValue;
+    // The reader takes the first character after the blanks as the pred, so
+    // a NUL, a blank or '#' (which makes the line a comment) would not read
+    // back; '<' tests what they test, as every pred but '=' does.
+    const bool readsBack =
+        node.pred != '\0' && node.pred != '#' && !std::isspace(static_cast<unsigned char>(node.pred));
+    out << ">Pred: " << (readsBack ? node.pred : '<') << "  Case Index: " << node.caseIndex
+        << "  Case Value: " << node.caseValue;
   } else {
     out << "^Class: " << static_cast<unsigned>(node.leafClass);
   }

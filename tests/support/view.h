@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/command.h"
-#include "view/view_program.h"
+#include "tools/view/view_program.h"
 
 // A run of the viewer inside the test, with `input` as its standard input.
 struct ViewRun {

@@ -1,16 +1,18 @@
-#include "explain/explain_program.h"
+#include "tools/explain/explain_program.h"
 
 #include <cerrno>
 #include <new>
 #include <ostream>
 
-#include "app/program_output.h"
-#include "examples/dataset.h"
-#include "explain/explain_options.h"
-#include "explain/explanation.h"
 #include "induction/growth_observer.h"
 #include "learner/learner.h"
-#include "view/tree_drawing.h"
+#include "tools/common/csv_reader.h"
+#include "tools/common/dataset.h"
+#include "tools/common/program_output.h"
+#include "tools/explain/explain_options.h"
+#include "tools/explain/explanation.h"
+#include "tools/view/tree_drawing.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -45,14 +47,14 @@ constexpr const char* helpText =
     "Example:\n"
     "  treebench-explain --generate '^' 20 --seed 3\n";
 
-constexpr const char* versionText = "treebench-explain (treebench) " TREEBENCH_VERSION "\n";
+constexpr ToolTexts explainer{programName, helpText, "treebench-explain (treebench) " TREEBENCH_VERSION "\n"};
 
-std::string source(const ExplainOptions& options, const Dataset& data) {
+std::string source(const ExampleSource& options, const Dataset& data) {
   std::string text = std::to_string(data.size()) + (data.size() == 1 ? " example" : " examples");
   if (data.size() > 0) text += " of " + std::to_string(data.width) + (data.width == 1 ? " value" : " values");
   if (options.fitness != 0)
     return text + " drawn for " + options.fitness + " with seed " + std::to_string(options.seed);
-  return text + " from " + (options.csv == "-" ? std::string("standard input") : options.csv);
+  return text + " from " + (options.csv == "-" ? std::string("standard input") : printable(options.csv));
 }
 
 // Learns as the workbench's learn does, telling the explanation every step.
@@ -67,16 +69,17 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
   Learner learner;
   {
     Dataset data;
-    if (options.fitness != 0) {
-      data = generate(options.fitness, options.count, options.seed);
-    } else if (const auto refused = loadCsv(options.csv, standardInput, data)) {
+    const ExampleSource& from = options.source;
+    if (from.fitness != 0) {
+      data = generate(from.fitness, from.count, from.seed);
+    } else if (const auto refused = loadCsv(from.csv, standardInput, data)) {
       err << *refused << '\n';
-      return explainFailed;
+      return programFailed;
     }
     fillLearner(learner, data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
-    out << source(options, data) << ".\n\n";
+    out << source(from, data) << ".\n\n";
   }
   if (!learner.examples.empty()) {
     Explanation explanation(out);
@@ -89,15 +92,15 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
   } else {
     out << "No tree: there are no examples to learn from.\n";
   }
-  const int status = finishOutput(out, err, programName, explainSucceeded);
+  const int status = finishOutput(out, err, programName, programSucceeded);
   if (options.save.empty()) return status;
   if (!learner.root) {
-    err << programName << ": " << options.save << ": there is no tree to save\n";
-    return explainFailed;
+    err << programName << ": " << printable(options.save) << ": there is no tree to save\n";
+    return programFailed;
   }
   if (!learner.save(options.save.c_str())) {
-    err << programName << ": " << options.save << ": the tree was not saved\n";
-    return explainFailed;
+    err << programName << ": " << printable(options.save) << ": the tree was not saved\n";
+    return programFailed;
   }
   return status;
 }
@@ -108,19 +111,11 @@ int runExplain(const std::vector<std::string>& args, std::FILE* standardInput, s
                std::ostream& err) {
   const ParsedExplainArguments parsed = parseExplainArguments(args);
   try {
-    switch (parsed.request) {
-      case ExplainRequest::usageError:
-        return refuseCommandLine(err, programName, parsed.error);
-      case ExplainRequest::help:
-        return writeText(out, err, programName, helpText);
-      case ExplainRequest::version:
-        return writeText(out, err, programName, versionText);
-      case ExplainRequest::explain:
-        break;
-    }
+    if (const auto answered = answerCommandLine(parsed.request, parsed.error, explainer, out, err))
+      return *answered;
     return explain(parsed.options, standardInput, out, err);
   } catch (const std::bad_alloc&) {
     err << programName << ": out of memory\n";
   }
-  return explainFailed;
+  return programFailed;
 }

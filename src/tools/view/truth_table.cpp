@@ -1,4 +1,4 @@
-#include "view/truth_table.h"
+#include "tools/view/truth_table.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "tools/view/node_text.h"
 #include "tree/tree_walk.h"
-#include "view/node_text.h"
 
 namespace {
 
 // How many inputs of a truth table the tree answers as a concept does.
 struct ConceptAgreement {
   FitnessFunction code;
-  const char* name;  // as the fitness menu names it: "or", "triple xor", ...
+  const char* name;  // "or", "exactly one of three", ...
   std::size_t rows;  // rows that agree, of 2^width
 };
 
@@ -27,9 +27,12 @@ struct NamedConcept {
 };
 
 // The meaning of each concept is the example generator's (`classOf`); only
-// the names, in the fitness menu's words and order, live here.
-constexpr NamedConcept concepts[] = {{'|', "or"},        {'^', "xor"},        {'&', "and"},
-                                     {'#', "triple or"}, {'%', "triple xor"}, {'*', "triple and"}};
+// the names, in the fitness menu's order, live here. '%' is named for what
+// it computes, as the README names it: "triple xor" would be the odd
+// parity of three values, which it is not.
+constexpr NamedConcept concepts[] = {
+    {'|', "or"},        {'^', "xor"}, {'&', "and"}, {'#', "triple or"}, {'%', "exactly one of three"},
+    {'*', "triple and"}};
 
 std::size_t rowCount(unsigned width) { return std::size_t{1} << width; }
 

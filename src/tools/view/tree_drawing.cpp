@@ -1,12 +1,12 @@
-#include "view/tree_drawing.h"
+#include "tools/view/tree_drawing.h"
 
 #include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "tools/view/node_text.h"
 #include "tree/tree_walk.h"
-#include "view/node_text.h"
 
 namespace {
 

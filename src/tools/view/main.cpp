@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "view/view_program.h"
+#include "tools/view/view_program.h"
 
 int main(int argc, char** argv) {
   // The streams get buffers of their own instead of going through C's, which

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "explain/explain_program.h"
+#include "tools/bench/bench_program.h"
 
 int main(int argc, char** argv) {
   // The output stream gets a buffer of its own instead of going through C's;
@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
   // reads through a C++ stream.
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return runExplain(args, stdin, std::cout, std::cerr);
+  return runBench(args, stdin, std::cout, std::cerr);
 }

@@ -1,11 +1,11 @@
-#include "view/tree_dot.h"
+#include "tools/view/tree_dot.h"
 
 #include <cstddef>
 #include <ostream>
 #include <vector>
 
+#include "tools/view/node_text.h"
 #include "tree/tree_walk.h"
-#include "view/node_text.h"
 
 std::string dotQuoted(std::string_view text) {
   std::string quoted = "\"";

@@ -1,4 +1,4 @@
-#include "view/view_program.h"
+#include "tools/view/view_program.h"
 
 #include <sys/stat.h>
 
@@ -11,12 +11,12 @@
 #include <ostream>
 #include <vector>
 
-#include "app/program_output.h"
+#include "tools/common/program_output.h"
+#include "tools/view/tree_dot.h"
+#include "tools/view/tree_drawing.h"
+#include "tools/view/truth_table.h"
+#include "tools/view/view_options.h"
 #include "tree/tree_file.h"
-#include "view/tree_dot.h"
-#include "view/tree_drawing.h"
-#include "view/truth_table.h"
-#include "view/view_options.h"
 
 namespace {
 
@@ -54,10 +54,10 @@ constexpr const char* helpText =
     "Example:\n"
     "  treebench-view --dot tree.txt | dot -Tsvg > tree.svg\n";
 
-constexpr const char* versionText = "treebench-view (treebench) " TREEBENCH_VERSION "\n";
+constexpr ToolTexts viewer{programName, helpText, "treebench-view (treebench) " TREEBENCH_VERSION "\n"};
 
 void fileError(std::ostream& err, const std::string& file, const std::string& reason) {
-  err << programName << ": " << file << ": " << reason << '\n';
+  err << programName << ": " << printable(file) << ": " << reason << '\n';
 }
 
 void lineError(std::ostream& err, const std::string& file, std::size_t line, const std::string& reason) {
@@ -111,20 +111,12 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
 int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
               std::ostream& err) {
   const ParsedArguments parsed = parseViewArguments(args);
-  switch (parsed.request) {
-    case ViewRequest::usageError:
-      return refuseCommandLine(err, programName, parsed.error);
-    case ViewRequest::help:
-      return writeText(out, err, programName, helpText);
-    case ViewRequest::version:
-      return writeText(out, err, programName, versionText);
-    case ViewRequest::view:
-      break;
-  }
+  if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
+    return *answered;
   const ViewOptions& options = parsed.options;
   std::vector<TreeFileWarning> warnings;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
-  if (!tree || (options.strict && !warnings.empty())) return viewFailed;
+  if (!tree || (options.strict && !warnings.empty())) return programFailed;
   // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
   switch (options.mode) {
@@ -138,5 +130,5 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       writeTruthTable(*tree, options.tableWidth, out);
       break;
   }
-  return finishOutput(out, err, programName, viewSucceeded);
+  return finishOutput(out, err, programName, programSucceeded);
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/command_line.h"
+
 enum class ViewMode { drawing, dot, table };
 
 struct ViewOptions {
@@ -13,16 +15,12 @@ struct ViewOptions {
   std::string file;         // "-" is standard input
 };
 
-enum class ViewRequest { view, help, version, usageError };
-
 struct ParsedArguments {
-  ViewRequest request = ViewRequest::usageError;
+  CommandRequest request = CommandRequest::misuse;
   ViewOptions options;
-  std::string error;  // for a usage error: what was wrong, without the program's name
+  std::string error;  // for misuse: what was wrong, without the program's name
 };
 
-// Reads the arguments after the program's name the GNU way: long options may
-// be shortened to any unambiguous prefix, "--table N" and "--table=N" are the
-// same, "--" ends the options and a lone "-" is a file operand. The first of
-// --help, --version or a wrong argument decides.
+// Reads the arguments after the program's name: --ascii, --dot, --table N,
+// --strict and one file.
 ParsedArguments parseViewArguments(const std::vector<std::string>& args);

@@ -1,4 +1,4 @@
-#include "explain/explanation.h"
+#include "tools/explain/explanation.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/view/node_text.h"
 #include "tree/tree_node.h"
-#include "view/node_text.h"
 
 namespace {
 

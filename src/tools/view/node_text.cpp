@@ -1,4 +1,4 @@
-#include "view/node_text.h"
+#include "tools/view/node_text.h"
 
 #include <cmath>
 #include <cstdlib>

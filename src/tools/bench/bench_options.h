@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/common/command_line.h"
+#include "tools/common/example_source.h"
+
+struct BenchOptions {
+  ExampleSource source;
+  int repeat = 3;
+  std::string save;   // where the tree goes, or empty
+  std::string write;  // where the examples go as CSV, or empty to learn
+};
+
+struct ParsedBenchArguments {
+  CommandRequest request = CommandRequest::misuse;
+  BenchOptions options;
+  std::string error;  // for misuse: what was wrong, without the program's name
+};
+
+// Reads the arguments after the program's name: FILE.csv or --generate CODE
+// N with --seed S, then --repeat R, --save TREE and --write FILE.csv.
+ParsedBenchArguments parseBenchArguments(const std::vector<std::string>& args);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/common/command_line.h"
+#include "tools/common/example_source.h"
+
+struct ExplainOptions {
+  ExampleSource source;
+  std::string save;  // where the tree goes, or empty
+};
+
+struct ParsedExplainArguments {
+  CommandRequest request = CommandRequest::misuse;
+  ExplainOptions options;
+  std::string error;  // for misuse: what was wrong, without the program's name
+};
+
+// Reads the arguments after the program's name: FILE.csv or --generate CODE
+// N with --seed S, and --save TREE.
+ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);
