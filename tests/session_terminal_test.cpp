@@ -89,7 +89,8 @@ TEST_F(TerminalTest, ArrowsFunctionKeysLettersAndTerminalReportsAreOneExampleEac
   press("\x1b[15~");
   press("\xc3\xa9");
   press("\xe2\x82\xac");
-  EXPECT_EQ(occurrences(session.output(), "response: "), 5U);
+  press("\xf0\x9f\x98\x80");
+  EXPECT_EQ(occurrences(session.output(), "response: "), 6U);
   // A control sequence ends at its final byte however long it is, and a
   // string a terminal sends (here its answer to a colour query) at its
   // terminator, ESC \ or BEL: each is one key, the 0 behind it another.
@@ -102,7 +103,7 @@ TEST_F(TerminalTest, ArrowsFunctionKeysLettersAndTerminalReportsAreOneExampleEac
   session.send("\x1b");
   const int status = session.wait();
   EXPECT_TRUE(exitedWithZero(status)) << status;
-  EXPECT_EQ(occurrences(session.output(), "response: "), 11U);
+  EXPECT_EQ(occurrences(session.output(), "response: "), 12U);
   EXPECT_TRUE(sameMode(session.settings(), session.initialSettings()));
 }
 
