@@ -222,18 +222,18 @@ TEST(OutOfMemory, AnExampleKeyThatRunsOutSaysSoAndKeepsTheTrainingSetAsItWas) {
       Console console;
       console.in = in;
       ::testing::internal::CaptureStdout();
-      const bool ranOut = runningOutAt(n, [&] { CommandLoop(learner, console); });
+      const bool failed = runningOutAt(n, [&] { CommandLoop(learner, console); });
       const std::string output = ::testing::internal::GetCapturedStdout();
       std::fclose(in);
       // Every example shown was kept; the one that ran out was not shown,
       // and no other was made after it.
       const std::size_t made = learner.examples.size() - before;
-      EXPECT_EQ(occurrences(output, "Out of memory: the example was not kept.\n"), ranOut ? 1U : 0U);
+      EXPECT_EQ(occurrences(output, "Out of memory: the example was not kept.\n"), failed ? 1U : 0U);
       EXPECT_EQ(made, occurrences(output, "response: "));
-      if (!ranOut) {
+      if (!failed) {
         EXPECT_EQ(made, keys == "0" ? 1U : 10U);
       }
-      return ranOut;
+      return failed;
     });
     EXPECT_GT(last, 2U);
   }
@@ -261,9 +261,9 @@ TEST(OutOfMemory, ASaveThatRunsOutFailsAndLeavesEveryFileAsItWas) {
       writeFile(linked, "old");
       std::filesystem::create_hard_link(linked, dir.file("link.txt"));
       bool saved = false;
-      const bool ranOut = runningOutAt(n, [&] { saved = learner.save(file.c_str()); });
+      const bool failed = runningOutAt(n, [&] { saved = learner.save(file.c_str()); });
       // Saved whole, in place where the replacement ran out, or not at all.
-      EXPECT_TRUE(saved || ranOut);
+      EXPECT_TRUE(saved || failed);
       if (file == fresh) {
         EXPECT_EQ(fileExists(fresh) ? readFile(fresh) : "(none)", saved ? tree : "(none)");
       } else {
@@ -271,7 +271,7 @@ TEST(OutOfMemory, ASaveThatRunsOutFailsAndLeavesEveryFileAsItWas) {
       }
       for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
-      return ranOut;
+      return failed;
     });
     EXPECT_GT(last, 1U);
   }
