@@ -6,6 +6,7 @@
 
 #include "tools/common/example_source.h"
 #include "tools/view/truth_table.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -68,8 +69,8 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
         const std::string previous = parsed.options.data;
         if (const auto error = takeFileName(given, "--test", parsed.options.data)) return usageError(*error);
         if (test && parsed.options.data != previous)
-          return usageError("--test=" + previous + " and --test=" + parsed.options.data +
-                            " cannot be used together");
+          return usageError("--test=" + printable(previous) +
+                            " and --test=" + printable(parsed.options.data) + " cannot be used together");
         test = true;
         break;
       }
