@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs the build into a temporary prefix, then runs the installed
 # programs: the workbench without a terminal, driven by a key script, loads
-# and saves a tree, the viewer reads the tree that the workbench saved, and
-# the explainer saves the same tree from the examples of and.
+# and saves a tree, the viewer reads the tree that the workbench saved, the
+# explainer saves the same tree from the examples of and, and the learning
+# curve writes its rows.
 # Arguments: the cmake program, the build folder, the binary and manual
 # folders relative to the prefix, and the project's version.
 set -eu
@@ -22,7 +23,7 @@ fail() {
 
 "$cmake" --install "$build" --prefix "$prefix" >"$prefix/install.log" || fail "cmake --install failed"
 
-for program in treebench treebench-view treebench-explain; do
+for program in treebench treebench-view treebench-explain treebench-curve; do
   [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program was not installed"
   page="$prefix/$mandir/man1/$program.1"
   [ -s "$page" ] || fail "$mandir/man1/$program.1 was not installed"
@@ -61,4 +62,10 @@ printf '0,0,0\n0,1,0\n1,0,0\n1,1,1\n' | "$explain" --save "$prefix/explained.txt
   fail "the installed treebench-explain failed"
 cmp -s "$prefix/and.txt" "$prefix/explained.txt" || fail "treebench-explain saved another tree than and's"
 [ "$("$explain" --version)" = "treebench-explain (treebench) $version" ] || fail "treebench-explain --version"
-echo "install test: the three programs installed and ran from $prefix"
+curve="$prefix/$bindir/treebench-curve"
+"$curve" '&' --learn-every 1,4 --examples 8 --runs 3 --csv >"$prefix/curve.csv" ||
+  fail "the installed treebench-curve failed"
+[ "$(head -n 1 "$prefix/curve.csv")" = learn_every,example,correct_share ] || fail "treebench-curve's CSV header"
+[ "$(wc -l <"$prefix/curve.csv")" -eq 17 ] || fail "treebench-curve wrote not one row per interval and example"
+[ "$("$curve" --version)" = "treebench-curve (treebench) $version" ] || fail "treebench-curve --version"
+echo "install test: the four programs installed and ran from $prefix"

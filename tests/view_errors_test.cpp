@@ -89,6 +89,9 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
       {{"--dot", "a.txt", "--ascii"}, "--ascii and --dot cannot be used together"},
       {{"--table=2", "--ascii", "a.txt"}, "--ascii and --table cannot be used together"},
       {{"--table=2", "--table", "3", "a.txt"}, "--table=2 and --table=3 cannot be used together"},
+      {{"--test", "a.csv", "--dot", "a.txt"}, "--dot and --test cannot be used together"},
+      {{"--test=", "a.txt"}, "empty file name for --test"},
+      {{"--test=-", "-"}, "the data and the tree cannot both be read from standard input"},
   };
   for (const auto& usage : usages) {
     const ViewRun run = runView(usage.args);
@@ -108,7 +111,7 @@ TEST(ViewUsage, HelpAndVersionGoToStandardOutputAndSucceed) {
   EXPECT_EQ(help.err, "");
   const std::string usage = "Usage: treebench-view [OPTION]... FILE\n";
   EXPECT_EQ(help.out.substr(0, usage.size()), usage);
-  for (const char* option : {"--ascii", "--dot", "--table", "--strict", "--help", "--version"})
+  for (const char* option : {"--ascii", "--dot", "--table", "--test", "--strict", "--help", "--version"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const ViewRun version = runView({"--version", "tree.txt"});
   EXPECT_EQ(version.status, 0);

@@ -2,14 +2,17 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "tools/common/example_source.h"
 #include "tools/view/truth_table.h"
+#include "tree/tree_file.h"
 
 namespace {
 
-enum Option : std::size_t { ascii, dot, table, strict };
+enum Option : std::size_t { ascii, dot, table, test, strict };
 
-constexpr ToolOption viewOptions[] = {{"ascii"}, {"dot"}, {"table", true}, {"strict"}};
+constexpr ToolOption viewOptions[] = {{"ascii"}, {"dot"}, {"table", true}, {"test", true}, {"strict"}};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
@@ -38,6 +41,7 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
   if (line.request != CommandRequest::run) return parsed;
   bool dot = false;
   bool table = false;
+  bool test = false;
   for (const GivenOption& given : line.options) {
     switch (given.option) {
       case Option::ascii:
@@ -61,16 +65,36 @@ ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
         parsed.options.tableWidth = *width;
         break;
       }
+      case Option::test: {
+        const std::string previous = parsed.options.data;
+        if (const auto error = takeFileName(given, "--test", parsed.options.data)) return usageError(*error);
+        if (test && parsed.options.data != previous)
+          return usageError("--test=" + printable(previous) +
+                            " and --test=" + printable(parsed.options.data) + " cannot be used together");
+        test = true;
+        break;
+      }
     }
   }
-  // Each of these chooses what is printed; --ascii only changes the drawing.
-  const bool ascii = parsed.options.ascii;
-  if (ascii && dot) return usageError("--ascii and --dot cannot be used together");
-  if (ascii && table) return usageError("--ascii and --table cannot be used together");
-  if (dot && table) return usageError("--dot and --table cannot be used together");
+  // Each of these chooses what is printed (--ascii only how the drawing
+  // looks), so no two go together.
+  const std::pair<bool, const char*> modes[] = {
+      {parsed.options.ascii, "--ascii"}, {dot, "--dot"}, {table, "--table"}, {test, "--test"}};
+  const char* chosen = nullptr;
+  for (const auto& [on, name] : modes) {
+    if (!on) continue;
+    if (chosen != nullptr)
+      return usageError(std::string(chosen) + " and " + name + " cannot be used together");
+    chosen = name;
+  }
   if (line.operands.empty()) return usageError("missing file operand");
   if (line.operands.size() > 1) return usageError("extra operand '" + line.operands[1] + "'");
-  parsed.options.mode = dot ? ViewMode::dot : table ? ViewMode::table : ViewMode::drawing;
+  if (test && parsed.options.data == "-" && line.operands[0] == "-")
+    return usageError("the data and the tree cannot both be read from standard input");
+  parsed.options.mode = dot     ? ViewMode::dot
+                        : table ? ViewMode::table
+                        : test  ? ViewMode::test
+                                : ViewMode::drawing;
   parsed.options.file = line.operands[0];
   return parsed;
 }

@@ -5,7 +5,7 @@
 
 #include "tools/common/command_line.h"
 
-enum class ViewMode { drawing, dot, table };
+enum class ViewMode { drawing, dot, table, test };
 
 struct ViewOptions {
   ViewMode mode = ViewMode::drawing;
@@ -13,6 +13,7 @@ struct ViewOptions {
   bool strict = false;      // a line read leniently fails the run
   unsigned tableWidth = 0;  // set with ViewMode::table
   std::string file;         // "-" is standard input
+  std::string data;         // the CSV file of ViewMode::test; "-" is standard input
 };
 
 struct ParsedArguments {
@@ -22,5 +23,5 @@ struct ParsedArguments {
 };
 
 // Reads the arguments after the program's name: --ascii, --dot, --table N,
-// --strict and one file.
+// --test DATA.csv, --strict and one file.
 ParsedArguments parseViewArguments(const std::vector<std::string>& args);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -11,7 +12,9 @@
 #include <ostream>
 #include <vector>
 
+#include "tools/common/csv_reader.h"
 #include "tools/common/program_output.h"
+#include "tools/view/tree_accuracy.h"
 #include "tools/view/tree_dot.h"
 #include "tools/view/tree_drawing.h"
 #include "tools/view/truth_table.h"
@@ -25,7 +28,7 @@ constexpr const char* programName = "treebench-view";
 constexpr const char* helpText =
     "Usage: treebench-view [OPTION]... FILE\n"
     "Show the decision tree that treebench saved in FILE: draw it, print it as a\n"
-    "Graphviz digraph, or print its truth table.\n"
+    "Graphviz digraph, print its truth table, or test it on examples.\n"
     "\n"
     "With FILE -, read standard input.\n"
     "\n"
@@ -33,13 +36,18 @@ constexpr const char* helpText =
     "      --dot        print the tree as a Graphviz digraph\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
+    "      --test=DATA.csv  classify every row of DATA.csv (the values, then the\n"
+    "                     class 0 or 1; - reads standard input) as the workbench\n"
+    "                     does, and print the rows right and their share, a table\n"
+    "                     of class against answer and the first 5 wrong rows\n"
     "      --strict     fail on a line the workbench reads, but not as it is written\n"
     "                     (words that do not match, numbers out of range, text\n"
     "                     after the last value); such lines are always named\n"
     "      --help       display this help and exit\n"
     "      --version    output version information and exit\n"
     "\n"
-    "--ascii goes with the drawing only; --dot and --table exclude each other.\n"
+    "--ascii goes with the drawing only; --dot, --table and --test each print\n"
+    "instead of the drawing, and exclude one another and --ascii.\n"
     "\n"
     "The tree is drawn one line per node; a test such as 'x1 = 1' or 'x2 > 0.5'\n"
     "names the values x1, x2, ... from the first, and its 'yes' branch is taken\n"
@@ -48,11 +56,12 @@ constexpr const char* helpText =
     "Exit status:\n"
     " 0  if OK,\n"
     " 1  if FILE cannot be read or does not hold a complete tree (or, with --strict,\n"
-    "      holds a line read leniently), or output failed,\n"
+    "      holds a line read leniently), DATA.csv cannot be read, or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
-    "Example:\n"
-    "  treebench-view --dot tree.txt | dot -Tsvg > tree.svg\n";
+    "Examples:\n"
+    "  treebench-view --dot tree.txt | dot -Tsvg > tree.svg\n"
+    "  treebench-view --test and.csv and.txt\n";
 
 constexpr ToolTexts viewer{programName, helpText, "treebench-view (treebench) " TREEBENCH_VERSION "\n"};
 
@@ -106,6 +115,31 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
   return nullptr;
 }
 
+// A C stream over `in`, for the CSV reader, which reads C streams, when the
+// data come on the viewer's standard input.
+std::FILE* cStreamOver(std::istream& in) {
+  cookie_io_functions_t io{};
+  io.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+    std::istream& stream = *static_cast<std::istream*>(cookie);
+    stream.read(buffer, static_cast<std::streamsize>(size));
+    return stream.bad() ? -1 : stream.gcount();
+  };
+  return fopencookie(&in, "r", io);
+}
+
+// Reads the data of --test; on failure says why and answers false.
+bool readData(const std::string& file, std::istream& standardInput, std::ostream& err, Dataset& data) {
+  std::FILE* const input = file == "-" ? cStreamOver(standardInput) : nullptr;
+  if (file == "-" && input == nullptr) {
+    fileError(err, file, std::strerror(errno));
+    return false;
+  }
+  const auto refused = loadCsv(file, input, data);
+  if (input != nullptr) std::fclose(input);
+  if (refused) err << programName << ": " << *refused << '\n';
+  return !refused;
+}
+
 }  // namespace
 
 int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
@@ -117,6 +151,9 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
   std::vector<TreeFileWarning> warnings;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
+  Dataset data;
+  if (options.mode == ViewMode::test && !readData(options.data, standardInput, err, data))
+    return programFailed;
   // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
   switch (options.mode) {
@@ -128,6 +165,9 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       break;
     case ViewMode::table:
       writeTruthTable(*tree, options.tableWidth, out);
+      break;
+    case ViewMode::test:
+      writeAccuracy(measureAccuracy(*tree, data), out);
       break;
   }
   return finishOutput(out, err, programName, programSucceeded);

@@ -1,0 +1,75 @@
+#include "tools/view/tree_accuracy.h"
+
+#include <algorithm>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "tools/common/share_text.h"
+#include "tools/view/node_text.h"
+
+Accuracy measureAccuracy(const TreeNode& root, const Dataset& data, std::size_t keptWrong) {
+  Accuracy accuracy;
+  accuracy.rows = data.size();
+  for (std::size_t row = 0; row < data.size(); ++row) {
+    const std::span<const float> values(data.values.data() + row * data.width, data.width);
+    // The CSV reader takes no class but 0 and 1.
+    const std::uint8_t classValue = data.classes[row];
+    const std::uint8_t answer = root.classify(values);
+    ++accuracy.counts[classValue][std::min<std::size_t>(answer, 2)];
+    if (answer != classValue && accuracy.firstWrong.size() < keptWrong) {
+      // The CSV reader makes a row of every line, so row N is line N + 1.
+      accuracy.firstWrong.push_back({row + 1, {values.begin(), values.end()}, classValue, answer});
+    }
+  }
+  return accuracy;
+}
+
+namespace {
+
+std::string rightAligned(const std::string& text, std::size_t width) {
+  return std::string(width - std::min(width, text.size()), ' ') + text;
+}
+
+void writeTable(const Accuracy& accuracy, std::ostream& out) {
+  const bool other = accuracy.counts[0][2] + accuracy.counts[1][2] > 0;
+  const std::size_t columns = other ? 3 : 2;
+  const char* const headings[] = {"answer 0", "answer 1", "other"};
+  std::size_t width = 8;
+  for (const auto& byAnswer : accuracy.counts)
+    for (const std::size_t count : byAnswer) width = std::max(width, std::to_string(count).size());
+  std::string line = "       ";
+  for (std::size_t c = 0; c < columns; ++c) line += "  " + rightAligned(headings[c], width);
+  out << line << '\n';
+  for (std::size_t classValue = 0; classValue < 2; ++classValue) {
+    line = "class " + std::to_string(classValue);
+    for (std::size_t c = 0; c < columns; ++c)
+      line += "  " + rightAligned(std::to_string(accuracy.counts[classValue][c]), width);
+    out << line << '\n';
+  }
+}
+
+}  // namespace
+
+void writeAccuracy(const Accuracy& accuracy, std::ostream& out) {
+  out << accuracy.right() << " of " << accuracy.rows << " rows right";
+  if (accuracy.rows > 0) out << " (share " << shareText(accuracy.right(), accuracy.rows) << ")";
+  out << ".\n\n";
+  writeTable(accuracy, out);
+  const std::size_t wrong = accuracy.rows - accuracy.right();
+  if (wrong == 0) return;
+  out << "\nWrong rows";
+  if (wrong > accuracy.firstWrong.size())
+    out << ", the first " << accuracy.firstWrong.size() << " of " << wrong;
+  out << ":\n";
+  for (const WrongRow& row : accuracy.firstWrong) {
+    std::string values;
+    for (const float value : row.values) {
+      if (!values.empty()) values += ',';
+      values += numberText(value);
+    }
+    if (values.empty()) values = "no values";
+    out << "line " << row.line << ": " << values << " is class " << static_cast<unsigned>(row.classValue)
+        << ", answered " << static_cast<unsigned>(row.answer) << '\n';
+  }
+}

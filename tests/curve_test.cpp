@@ -1,0 +1,141 @@
+// The learning curve: its replay of the workbench's loop, its chart, its
+// counts as CSV and its command line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "examples/example_generator.h"
+#include "learner/learner.h"
+#include "tools/common/dataset.h"
+#include "tools/curve/curve_chart.h"
+#include "tools/curve/curve_program.h"
+#include "tools/curve/learning_curve.h"
+
+namespace {
+
+// The verdicts of a session that learns after every example or not before
+// its last, known without growing a tree: until the first learn every
+// answer is 1, and a tree learnt from one example answers its class.
+std::vector<bool> knownVerdicts(char code, std::size_t learnEvery, std::size_t examples, unsigned seed) {
+  const Dataset drawn = generate(code, examples, seed);
+  std::vector<bool> verdicts;
+  for (std::size_t i = 0; i < examples; ++i)
+    verdicts.push_back(drawn.classes[i] == (learnEvery == 1 && i > 0 ? drawn.classes[i - 1] : 1));
+  return verdicts;
+}
+
+}  // namespace
+
+TEST(LearningCurve, ReplaysTheVerdictsOfAWorkbenchSession) {
+  const struct {
+    char code;
+    std::size_t learnEvery;
+    unsigned seed;
+  } sessions[] = {{'%', 1, 7}, {'%', 4, 7}, {'^', 3, 11}, {'#', 16, 3}};
+  constexpr std::size_t examples = 40;
+  for (const auto& s : sessions) {
+    SCOPED_TRACE(std::string(1, s.code) + " every " + std::to_string(s.learnEvery));
+    // The workbench's keys: an example key N times, the learn key after
+    // every K-th.
+    std::srand(s.seed);
+    Learner learner;
+    std::vector<bool> printed;
+    for (std::size_t i = 1; i <= examples; ++i) {
+      ::testing::internal::CaptureStdout();
+      trainAndTest(learner, s.code);
+      printed.push_back(::testing::internal::GetCapturedStdout().find("CORRECT") != std::string::npos);
+      if (i % s.learnEvery == 0) learner.learn();
+    }
+    const LearningCurve curve = measureCurve(s.code, s.learnEvery, examples, 1, s.seed);
+    EXPECT_EQ(std::vector<bool>(curve.correct.begin(), curve.correct.end()), printed);
+  }
+}
+
+TEST(CurveChart, DrawsEachShareRoundedToTheNearestTenth) {
+  // Shares 0.05, 0.5 and 0.95 of 20 runs, and 0.
+  std::ostringstream out;
+  drawCurveChart(LearningCurve{1, 20, {1, 10, 19, 0}, 4}, out);
+  EXPECT_EQ(out.str(),
+            "share of runs right\n"
+            " 1.0 |  #\n"
+            " 0.9 |  #\n"
+            " 0.8 |  #\n"
+            " 0.7 |  #\n"
+            " 0.6 |  #\n"
+            " 0.5 | ##\n"
+            " 0.4 | ##\n"
+            " 0.3 | ##\n"
+            " 0.2 | ##\n"
+            " 0.1 |###\n"
+            " 0.0 +----\n"
+            "      1  4\n"
+            "      example\n");
+  // More examples than columns: each column shows the share of its two.
+  std::vector<std::size_t> alternating;
+  for (int i = 0; i < 60; ++i) alternating.insert(alternating.end(), {0, 20});
+  std::ostringstream paired;
+  drawCurveChart(LearningCurve{1, 20, alternating, 120}, paired);
+  EXPECT_NE(paired.str().find(" 0.6 |\n 0.5 |" + std::string(60, '#') + "\n"), std::string::npos)
+      << paired.str();
+}
+
+TEST(CurveProgram, PrintsTheShareOfRunsRightPerIntervalAndExampleAsCsv) {
+  constexpr std::size_t examples = 12;
+  constexpr unsigned runs = 7;
+  const char* const sevenths[] = {"0",        "0.142857", "0.285714", "0.428571",
+                                  "0.571429", "0.714286", "0.857143", "1"};
+  std::string expected = "learn_every,example,correct_share\n";
+  for (const std::size_t learnEvery : {std::size_t{1}, examples}) {
+    std::vector<std::size_t> correct(examples, 0);
+    std::size_t lastWrong = 0;
+    for (unsigned run = 0; run < runs; ++run) {
+      const std::vector<bool> verdicts = knownVerdicts('*', learnEvery, examples, 45 + run);
+      for (std::size_t i = 0; i < examples; ++i) {
+        correct[i] += verdicts[i];
+        if (!verdicts[i]) lastWrong = std::max(lastWrong, i + 1);
+      }
+    }
+    for (std::size_t i = 0; i < examples; ++i)
+      expected +=
+          std::to_string(learnEvery) + "," + std::to_string(i + 1) + "," + sevenths[correct[i]] + "\n";
+    // From seed 45, learning after every example, the last run is right
+    // from its second example on, while an earlier one is wrong at the last.
+    EXPECT_EQ(measureCurve('*', learnEvery, examples, runs, 45).lastWrong, lastWrong) << learnEvery;
+  }
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(
+      runCurve({"*", "--csv", "--learn-every=1,12", "--examples=12", "--runs=7", "--seed=45"}, out, err), 0);
+  EXPECT_EQ(out.str(), expected);
+  // Output that cannot be written is no success.
+  std::ostream broken(nullptr);
+  EXPECT_EQ(runCurve({"&", "--csv"}, broken, err), 1);
+  EXPECT_EQ(err.str(), "treebench-curve: write error\n");
+}
+
+TEST(CurveUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } usages[] = {
+      {{}, "missing concept code"},
+      {{"x"}, "unknown concept code 'x'"},
+      {{"&", "|"}, "extra operand '|'"},
+      {{"&", "--examples=0"}, "bad example count '0': give a number from 1 to 10000"},
+      {{"&", "--learn-every=4,"}, "bad learning interval '': give a number from 1 to 10000"},
+      {{"&", "--learn-every=2,4,2"}, "learning interval 2 given twice"},
+      {{"&", "--learn-every=1,2,3,4,5,6,7,8,9"}, "more than 8 learning intervals"},
+  };
+  for (const auto& usage : usages) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runCurve(usage.args, out, err), 2) << usage.message;
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "treebench-curve: " + std::string(usage.message) +
+                             "\nTry 'treebench-curve --help' for more information.\n");
+  }
+}
