@@ -118,6 +118,10 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
                           "and its two children are empty leaves of class 0.\n"
                           "The node not grown yet is an empty leaf of class 0 too: root.no.\n"),
             std::string::npos);
+  // Several, deepest first, as they would have grown.
+  EXPECT_NE(explain({"-"}, "0.94,0.36,1\n0.81,0.42,0\n0.31,0.03,1\n0.83,0.67,0\n0.47,0.43,0\n0.98,0.99,1\n")
+                .out.find("The nodes not grown yet are empty leaves of class 0 too: root.yes.no, root.no.\n"),
+            std::string::npos);
 
   EXPECT_EQ(explain({"-"}, "1\n0\n1\n").out,
             "3 examples of 0 values from standard input.\n\n"

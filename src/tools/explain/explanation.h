@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <iosfwd>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "induction/growth_observer.h"
 
@@ -27,10 +27,24 @@ class Explanation {
   // The start of a line `levels` deeper than the current node's.
   std::ostream& line(std::size_t levels);
 
+  // A child told of by its parent's split and not grown yet. Its path is
+  // its parent's, which is a prefix of `path_` for as long as it waits.
+  struct Waiting {
+    std::size_t depth;
+    bool yes;
+  };
+
   std::ostream& out_;
-  std::unordered_map<const TreeNode*, std::string> paths_;  // of the nodes still to grow
-  std::string path_;                                        // of the node being grown
+  // The growth is depth first, yes before no, so the next node to begin is
+  // always the child told of last: the waiting children form a stack, and
+  // the nodes being grown and their ancestors share one path text, cut back
+  // on the way up. Memory then follows the depth of the tree, never the sum
+  // of its path lengths.
+  std::vector<Waiting> waiting_;
+  std::string path_;               // of the node being grown
+  std::vector<std::size_t> ends_;  // where the path of its ancestor at each depth ends in `path_`
   std::size_t depth_ = 0;
+  std::string blanks_;  // indentation, kept so that a line costs no allocation
   NodeBegun set_{};
   NodeSplit split_{};
 };
