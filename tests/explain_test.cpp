@@ -13,6 +13,7 @@
 #include "examples/example_generator.h"
 #include "learner/learner.h"
 #include "support/command.h"
+#include "support/text.h"
 #include "support/temp_dir.h"
 #include "tools/explain/explain_program.h"
 
@@ -138,6 +139,33 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
       << xorRun;
   EXPECT_NE(xorRun.find("  chosen: x1, the first of the equal highest scores\n"), std::string::npos)
       << xorRun;
+}
+
+TEST(Explain, SetsTextbookFiguresBesideTheMethodsWithCompare) {
+  // x1 is the class and x2 noise, and the method scores x1's perfect cut 0.
+  const std::string noise = explain({"--compare", "-"}, "0,0,0\n0,1,0\n1,0,1\n1,1,1\n").out;
+  EXPECT_NE(noise.find("  attribute scores: x1 0, x2 1\n"
+                       "  chosen: x2, the highest score\n"
+                       "  textbook C4.5, for comparison only (not how this tree grows):\n"
+                       "    x1 <= 0, 2 examples against 2: gain 1, split information 1, gain ratio 1\n"
+                       "    x2 <= 0, 2 examples against 2: gain 0, split information 1, gain ratio 0\n"
+                       "    chosen by Quinlan's rule: x1, the highest gain ratio among the gains of at least "
+                       "the average, 0.5\n"
+                       "    the method chooses x2: the two differ\n"
+                       "  test x2 = 0:"),
+            std::string::npos)
+      << noise;
+  // Three-input and, every input once: the values are alike at the root.
+  std::string rows;
+  for (unsigned bits = 0; bits < 8; ++bits)
+    rows += std::to_string(bits & 1U) + "," + std::to_string(bits >> 1 & 1U) + "," + std::to_string(bits >> 2) +
+            (bits == 7 ? ",1\n" : ",0\n");
+  const std::string triple = explain({"--compare", "-"}, rows).out;
+  EXPECT_EQ(occurrences(triple, " <= 0, 4 examples against 4: gain 0.137925381, split information 1, gain ratio "
+                                "0.137925381\n"),
+            3U)
+      << triple;
+  EXPECT_NE(triple.find("    the method chooses x1 too\n"), std::string::npos);
 }
 
 TEST(Explain, SavesTheTreeTheWorkbenchLearnsFromTheSameExamples) {

@@ -4,9 +4,9 @@
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save };
+enum Option : std::size_t { generate, seed, save, compare };
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}};
+constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}, {"compare"}};
 
 }  // namespace
 
@@ -30,6 +30,9 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
         break;
       case Option::save:
         error = takeFileName(given, "--save", options.save);
+        break;
+      case Option::compare:
+        options.compare = true;
         break;
     }
     if (error) break;

@@ -9,6 +9,7 @@
 struct ExplainOptions {
   ExampleSource source;
   std::string save;  // where the tree goes, or empty
+  bool compare = false;  // textbook C4.5's figures beside the method's
 };
 
 struct ParsedExplainArguments {
@@ -18,5 +19,5 @@ struct ParsedExplainArguments {
 };
 
 // Reads the arguments after the program's name: FILE.csv or --generate CODE
-// N with --seed S, and --save TREE.
+// N with --seed S, --save TREE and --compare.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);

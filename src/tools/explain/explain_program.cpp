@@ -35,6 +35,10 @@ constexpr const char* helpText =
     "      --seed S           seed the example generator with S, 0 to 4294967295\n"
     "                           (default 1)\n"
     "      --save TREE        save the tree as the workbench saves it\n"
+    "      --compare          at every node, set textbook C4.5's figures beside the\n"
+    "                           method's, for comparison: each value's information\n"
+    "                           gain, split information and gain ratio at its cut of\n"
+    "                           highest gain, and the value Quinlan's rule chooses\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -82,7 +86,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     out << source(from, data) << ".\n\n";
   }
   if (!learner.examples.empty()) {
-    Explanation explanation(out);
+    Explanation explanation(out, options.compare);
     learnExplained(learner, explanation);
     out << '\n';
   }

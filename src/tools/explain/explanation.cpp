@@ -17,6 +17,12 @@ std::string nine(float value) {
   return text;
 }
 
+std::string nine(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+
 std::string counted(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -74,6 +80,7 @@ void Explanation::begin(const NodeBegun& node) {
   ends_.resize(depth_);
   ends_.push_back(path_.size());
   set_ = node;
+  textbook_.clear();
   line(0) << path_ << ": " << examples(node.examples) << ", " << node.classes[0] << " of class 0 and "
           << node.classes[1] << " of class 1\n";
   // Only '=' tests equality; the tree file writes the other predicate as
@@ -104,6 +111,10 @@ void Explanation::leaf(const LeafMade& leaf) {
 
 void Explanation::thresholds(const ThresholdsFound& found) {
   const std::string name = attributeName(found.attribute);
+  if (compare_ && found.usable) {
+    if (textbook_.size() <= found.attribute) textbook_.resize(std::size_t{found.attribute} + 1);
+    textbook_[found.attribute] = bestTextbookCut(*found.column, found.positions);
+  }
   if (!found.usable) {
     line(1) << name << ": cannot split, as every example has the same value\n";
     return;
@@ -145,13 +156,37 @@ void Explanation::choice(const AttributeChosen& chosen) {
   const std::string name = attributeName(chosen.attribute);
   if (usable == 1) {
     line(1) << "chosen: " << name << ", the only one that can split the set\n";
+  } else {
+    // A usable attribute's score is never `unusableGain`, so only usable
+    // ones can tie with it.
+    line(1) << "chosen: " << name
+            << (tiedLater(chosen.gains, chosen.attribute) ? ", the first of the equal highest scores\n"
+                                                          : ", the highest score\n");
+  }
+  if (compare_) compareWithTextbook(chosen.attribute);
+}
+
+void Explanation::compareWithTextbook(std::uint32_t chosen) {
+  line(1) << "textbook C4.5, for comparison only (not how this tree grows):\n";
+  for (std::uint32_t a = 0; a < textbook_.size(); ++a) {
+    if (!textbook_[a]) continue;
+    const TextbookCut& cut = *textbook_[a];
+    const TextbookFigures& figures = cut.figures;
+    line(2) << attributeName(a) << " <= " << nine(cut.threshold) << ", "
+            << examples(cut.below[0] + cut.below[1]) << " against " << cut.above[0] + cut.above[1]
+            << ": gain " << nine(figures.gain) << ", split information " << nine(figures.splitInformation)
+            << ", gain ratio " << nine(figures.gainRatio) << "\n";
+  }
+  const QuinlanChoice textbook = quinlanChoice(textbook_);
+  if (textbook.attribute == noIndex) {
+    line(2) << "textbook C4.5 has no cut to choose from\n";
     return;
   }
-  // A usable attribute's score is never `unusableGain`, so only usable ones
-  // can tie with it.
-  line(1) << "chosen: " << name
-          << (tiedLater(chosen.gains, chosen.attribute) ? ", the first of the equal highest scores\n"
-                                                        : ", the highest score\n");
+  line(2) << "chosen by Quinlan's rule: " << attributeName(textbook.attribute)
+          << ", the highest gain ratio among the gains of at least the average, " << nine(textbook.averageGain)
+          << "\n";
+  line(2) << "the method chooses " << attributeName(chosen)
+          << (textbook.attribute == chosen ? " too\n" : ": the two differ\n");
 }
 
 void Explanation::split(const NodeSplit& split) {

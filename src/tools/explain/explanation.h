@@ -1,19 +1,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "induction/growth_observer.h"
+#include "tools/explain/textbook.h"
 
 // Writes the steps of a learn as the induction tells them, one node after
 // another in the order the tree grows, each indented by its depth and named
 // by its path from the root ("root", "root.yes", "root.no.yes", ...). It
-// only words what it is told: every figure is the induction's own.
+// only words what it is told: every figure is the induction's own, but for
+// those of textbook C4.5 that `compare` sets beside them.
 class Explanation {
  public:
-  explicit Explanation(std::ostream& out) : out_(out) {}
+  explicit Explanation(std::ostream& out, bool compare = false) : out_(out), compare_(compare) {}
 
   void tell(const GrowthEvent& event);
 
@@ -24,6 +28,7 @@ class Explanation {
   void choice(const AttributeChosen& chosen);
   void split(const NodeSplit& split);
   void stop(const GrowthStopped& stopped);
+  void compareWithTextbook(std::uint32_t chosen);
   // The start of a line `levels` deeper than the current node's.
   std::ostream& line(std::size_t levels);
 
@@ -35,6 +40,8 @@ class Explanation {
   };
 
   std::ostream& out_;
+  bool compare_;
+  std::vector<std::optional<TextbookCut>> textbook_;  // of the node's attributes, for comparison
   // The growth is depth first, yes before no, so the next node to begin is
   // always the child told of last: the waiting children form a stack, and
   // the nodes being grown and their ancestors share one path text, cut back
