@@ -168,6 +168,31 @@ TEST(Explain, SetsTextbookFiguresBesideTheMethodsWithCompare) {
   EXPECT_NE(triple.find("    the method chooses x1 too\n"), std::string::npos);
 }
 
+namespace {
+
+// A leaf that misclassifies one of its three examples, then a split that
+// sends every example one way: the growth stops there.
+const char* const stoppingRows = "2,1\n0.5,1\n0,1\n2,0\n2,1\n1,0\n";
+
+}  // namespace
+
+TEST(Explain, PrintsTheTreeAloneAsADigraphWithItsFiguresWithDot) {
+  EXPECT_EQ(explain({"--dot", "-"}, stoppingRows).out,
+            "digraph tree {\n"
+            "  node [shape=box];\n"
+            "  n0 [label=\"x1 > 1\\n6 examples, 2 of class 0 and 4 of class 1\\nscore 1.08897376\"];\n"
+            "  n1 [label=\"class 1\\n3 examples, 1 of class 0 and 2 of class 1\\n1 misclassified\", "
+            "shape=ellipse];\n"
+            "  n0 -> n1 [label=\"yes\"];\n"
+            "  n2 [label=\"x1 > 1\\n3 examples, 1 of class 0 and 2 of class 1\\nscore 0\"];\n"
+            "  n0 -> n2 [label=\"no\"];\n"
+            "  n3 [label=\"class 0\\nnot grown: the growth stopped\", shape=ellipse];\n"
+            "  n2 -> n3 [label=\"yes\"];\n"
+            "  n4 [label=\"class 0\\nnot grown: the growth stopped\", shape=ellipse];\n"
+            "  n2 -> n4 [label=\"no\"];\n"
+            "}\n");
+}
+
 TEST(Explain, SavesTheTreeTheWorkbenchLearnsFromTheSameExamples) {
   const TempDir dir;
   const std::string saved = dir.file("explained.txt");
@@ -208,6 +233,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
       {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
+      {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
   };
   for (const auto& r : refusals) {
     const Explained run = explain(r.args);
@@ -229,6 +255,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"rows.csv", "--seed", "3"}, "--seed goes with --generate"},
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
       {{"--save", "", "a.csv"}, "empty file name for --save"},
+      {{"--dot", "a.csv", "--compare"}, "--compare and --dot cannot be used together"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);
@@ -238,6 +265,17 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     EXPECT_EQ(run.err.substr(0, said.size()), said);
     EXPECT_EQ(run.err.substr(run.err.size() - tryHelp.size()), tryHelp) << run.err;
   }
+}
+
+TEST(ExplainProgram, GraphvizDrawsTheDigraph) {
+  if (!onPath("dot")) GTEST_SKIP() << "Graphviz's dot is not installed; the digraph was not rendered";
+  CommandOptions options;
+  options.input = explain({"--dot", "-"}, stoppingRows).out;
+  const CommandRun run = runCommand({"dot", "-Tsvg"}, options);
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(occurrences(run.out, "class=\"node\""), 5U);
+  EXPECT_EQ(occurrences(run.out, ">1 misclassified</text>"), 1U);
 }
 
 // The real program's statuses: help, version, a wrong command line, and

@@ -1,33 +1,13 @@
 #include "tools/explain/explanation.h"
 
-#include <cstdio>
 #include <ostream>
 #include <vector>
 
+#include "tools/explain/figure_text.h"
 #include "tools/view/node_text.h"
 #include "tree/tree_node.h"
 
 namespace {
-
-// Nine significant digits name every float exactly, so that each figure
-// can be set beside a figure worked out by hand.
-std::string nine(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  return text;
-}
-
-std::string nine(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
-}
-
-std::string counted(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string examples(std::uint64_t count) { return counted(count, "example", "examples"); }
 
 // One end of a cut: an entry of the sorted attribute.
 std::string entry(const SortedColumn& column, std::size_t at) {
@@ -81,8 +61,7 @@ void Explanation::begin(const NodeBegun& node) {
   ends_.push_back(path_.size());
   set_ = node;
   textbook_.clear();
-  line(0) << path_ << ": " << examples(node.examples) << ", " << node.classes[0] << " of class 0 and "
-          << node.classes[1] << " of class 1\n";
+  line(0) << path_ << ": " << setText(node.examples, node.classes) << "\n";
   // Only '=' tests equality; the tree file writes the other predicate as
   // it is stored, '<', although it tests for a greater value.
   if (node.pred == '=') {
