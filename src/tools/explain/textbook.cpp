@@ -25,8 +25,7 @@ double entropy(const ClassTally& tally) {
 
 bool sameValue(float a, float b) { return !valueBefore(a, b) && !valueBefore(b, a); }
 
-}  // namespace
-
+// From the examples of each class on each side.
 TextbookFigures textbookFigures(const ClassTally& below, const ClassTally& above) {
   const ClassTally all{below[0] + above[0], below[1] + above[1]};
   const double size = total(all);
@@ -39,6 +38,8 @@ TextbookFigures textbookFigures(const ClassTally& below, const ClassTally& above
   if (figures.splitInformation > 0.0) figures.gainRatio = figures.gain / figures.splitInformation;
   return figures;
 }
+
+}  // namespace
 
 std::optional<TextbookCut> bestTextbookCut(const SortedColumn& column, std::span<const std::uint32_t> positions) {
   std::optional<TextbookCut> best;

@@ -13,14 +13,12 @@
 #include "induction/row_table.h"
 #include "induction/sorted_column.h"
 
-// A binary split's figures, from the examples of each class on each side.
+// A binary split's figures.
 struct TextbookFigures {
   double gain = 0.0;              // the set's class entropy less the sides', weighted by size
   double splitInformation = 0.0;  // the entropy of the sides' sizes
   double gainRatio = 0.0;         // gain over split information, 0 when that is 0
 };
-
-TextbookFigures textbookFigures(const ClassTally& below, const ClassTally& above);
 
 // Textbook C4.5's cut of one attribute: of the entries of `column`, those
 // before `at` go one way (value <= the value before `at`), the rest the other.

@@ -27,5 +27,5 @@ class TreeFigures {
   };
 
   std::unordered_map<const TreeNode*, Figures> figures_;
-  Figures* growing_ = nullptr;  // a node's own elements stay in place as others are added
+  Figures* growing_ = nullptr;  // stays in place as the map grows, as its elements do
 };
