@@ -8,8 +8,8 @@ namespace {
 
 double total(const ClassTally& tally) { return static_cast<double>(tally[0]) + static_cast<double>(tally[1]); }
 
-// -Σ p log₂ p over the shares of `counts` in their sum; an empty share adds
-// nothing, and an empty set has none.
+// -Σ p log₂ p over the shares of the two counts in their sum; an empty share
+// adds nothing, and an empty set has none.
 double entropy(double first, double second) {
   const double sum = first + second;
   double bits = 0.0;
@@ -48,7 +48,7 @@ std::optional<TextbookCut> bestTextbookCut(const SortedColumn& column, std::span
     if (at == 0 || at >= size) return;
     const ClassTally& all = column.from[0];
     const ClassTally& above = column.from[at];
-    TextbookCut cut{at, column.values[at - 1], {all[0] - above[0], all[1] - above[1]}, above, {}};
+    TextbookCut cut{column.values[at - 1], {all[0] - above[0], all[1] - above[1]}, above, {}};
     cut.figures = textbookFigures(cut.below, cut.above);
     if (!best || cut.figures.gain > best->figures.gain) best = cut;
   };

@@ -5,7 +5,6 @@
 // They are worked out from what the induction tells its observer, in bits,
 // in double precision with std::log2, from exact integer counts.
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,11 +19,10 @@ struct TextbookFigures {
   double gainRatio = 0.0;         // gain over split information, 0 when that is 0
 };
 
-// Textbook C4.5's cut of one attribute: of the entries of `column`, those
-// before `at` go one way (value <= the value before `at`), the rest the other.
+// Textbook C4.5's cut of one attribute: the examples whose value is at most
+// `threshold` go one way, the others the other.
 struct TextbookCut {
-  std::size_t at = 0;
-  float threshold = 0.0F;  // the value before `at`
+  float threshold = 0.0F;
   ClassTally below{};
   ClassTally above{};
   TextbookFigures figures;

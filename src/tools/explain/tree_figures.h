@@ -27,5 +27,5 @@ class TreeFigures {
   };
 
   std::unordered_map<const TreeNode*, Figures> figures_;
-  Figures* growing_ = nullptr;  // stays in place as the map grows, as its elements do
+  Figures* growing_ = nullptr;  // the node being grown: the map keeps its elements in place
 };
