@@ -13,6 +13,7 @@
 #include "examples/example_generator.h"
 #include "learner/learner.h"
 #include "support/command.h"
+#include "support/text.h"
 #include "support/temp_dir.h"
 #include "tools/explain/explain_program.h"
 
@@ -40,6 +41,10 @@ Explained explain(const std::vector<std::string>& args, const std::string& input
 }
 
 const std::string tryHelp = "Try 'treebench-explain --help' for more information.\n";
+
+// A leaf that misclassifies one of its three examples, then a split that
+// sends every example one way: the growth stops there.
+const char* const stoppingRows = "2,1\n0.5,1\n0,1\n2,0\n2,1\n1,0\n";
 
 }  // namespace
 
@@ -118,6 +123,10 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
                           "and its two children are empty leaves of class 0.\n"
                           "The node not grown yet is an empty leaf of class 0 too: root.no.\n"),
             std::string::npos);
+  // Several, deepest first, as they would have grown.
+  EXPECT_NE(explain({"-"}, "0.94,0.36,1\n0.81,0.42,0\n0.31,0.03,1\n0.83,0.67,0\n0.47,0.43,0\n0.98,0.99,1\n")
+                .out.find("The nodes not grown yet are empty leaves of class 0 too: root.yes.no, root.no.\n"),
+            std::string::npos);
 
   EXPECT_EQ(explain({"-"}, "1\n0\n1\n").out,
             "3 examples of 0 values from standard input.\n\n"
@@ -134,6 +143,40 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
       << xorRun;
   EXPECT_NE(xorRun.find("  chosen: x1, the first of the equal highest scores\n"), std::string::npos)
       << xorRun;
+}
+
+TEST(Explain, SetsTextbookFiguresBesideTheMethodsWithCompare) {
+  // x1 is the class and x2 noise, and the method scores x1's perfect cut 0.
+  const std::string noise = explain({"--compare", "-"}, "0,0,0\n0,1,0\n1,0,1\n1,1,1\n").out;
+  EXPECT_NE(noise.find("  attribute scores: x1 0, x2 1\n"
+                       "  chosen: x2, the highest score\n"
+                       "  textbook C4.5, for comparison only (not how this tree grows):\n"
+                       "    x1 <= 0, 2 examples against 2: gain 1, split information 1, gain ratio 1\n"
+                       "    x2 <= 0, 2 examples against 2: gain 0, split information 1, gain ratio 0\n"
+                       "    chosen by Quinlan's rule: x1, the highest gain ratio among the gains of at least "
+                       "the average, 0.5\n"
+                       "    the method chooses x2: the two differ\n"
+                       "  test x2 = 0:"),
+            std::string::npos)
+      << noise;
+  // Three-input and, every input once: the values are alike at the root.
+  const std::string triple =
+      explain({"--compare", "-"}, "0,0,0,0\n1,0,0,0\n0,1,0,0\n1,1,0,0\n0,0,1,0\n1,0,1,0\n0,1,1,0\n1,1,1,1\n").out;
+  EXPECT_EQ(occurrences(triple, " <= 0, 4 examples against 4: gain 0.137925381, split information 1, gain ratio "
+                                "0.137925381\n"),
+            3U)
+      << triple;
+  EXPECT_NE(triple.find("    the method chooses x1 too\n"), std::string::npos);
+}
+
+TEST(Explain, PrintsTheTreeAloneAsADigraphWithItsFiguresWithDot) {
+  const std::string dot = explain({"--dot", "-"}, stoppingRows).out;
+  EXPECT_EQ(dot.substr(0, 15), "digraph tree {\n") << dot;
+  for (const char* label : {"x1 > 1\\n6 examples, 2 of class 0 and 4 of class 1\\nscore 1.08897376\"",
+                            "class 1\\n3 examples, 1 of class 0 and 2 of class 1\\n1 misclassified\"",
+                            "x1 > 1\\n3 examples, 1 of class 0 and 2 of class 1\\nscore 0\"",
+                            "class 0\\nnot grown: the growth stopped\""})
+    EXPECT_NE(dot.find(label), std::string::npos) << label;
 }
 
 TEST(Explain, SavesTheTreeTheWorkbenchLearnsFromTheSameExamples) {
@@ -176,6 +219,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
       {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
+      {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
   };
   for (const auto& r : refusals) {
     const Explained run = explain(r.args);
@@ -197,6 +241,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"rows.csv", "--seed", "3"}, "--seed goes with --generate"},
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
       {{"--save", "", "a.csv"}, "empty file name for --save"},
+      {{"--dot", "a.csv", "--compare"}, "--compare and --dot cannot be used together"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);
@@ -206,6 +251,17 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     EXPECT_EQ(run.err.substr(0, said.size()), said);
     EXPECT_EQ(run.err.substr(run.err.size() - tryHelp.size()), tryHelp) << run.err;
   }
+}
+
+TEST(ExplainProgram, GraphvizDrawsTheDigraph) {
+  if (!onPath("dot")) GTEST_SKIP() << "Graphviz's dot is not installed; the digraph was not rendered";
+  CommandOptions options;
+  options.input = explain({"--dot", "-"}, stoppingRows).out;
+  const CommandRun run = runCommand({"dot", "-Tsvg"}, options);
+  EXPECT_EQ(exitCode(run.status), 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(occurrences(run.out, "class=\"node\""), 5U);
+  EXPECT_EQ(occurrences(run.out, ">1 misclassified</text>"), 1U);
 }
 
 // The real program's statuses: help, version, a wrong command line, and

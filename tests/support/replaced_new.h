@@ -3,10 +3,16 @@
 // file includes this; that program defines onAllocation(), which runs
 // before every allocation. Replacements cannot live in a shared library of
 // tests, since each program wants its own.
+#include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
 void onAllocation();
+
+// Every byte asked for since the program started, for tests that bound
+// what a piece of work allocates.
+inline std::atomic<std::size_t> allocatedBytes{0};
 
 // The replacements pair malloc with free; GCC takes the free inside the
 // replaced delete for one that mismatches the replaced new.
@@ -16,6 +22,7 @@ void onAllocation();
 
 void* operator new(std::size_t size) {
   onAllocation();
+  allocatedBytes += size;
   if (void* block = std::malloc(size != 0 ? size : 1)) return block;
   throw std::bad_alloc();
 }

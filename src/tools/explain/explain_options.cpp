@@ -4,9 +4,9 @@
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save };
+enum Option : std::size_t { generate, seed, save, compare, dot };
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}};
+constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}, {"compare"}, {"dot"}};
 
 }  // namespace
 
@@ -31,9 +31,17 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
       case Option::save:
         error = takeFileName(given, "--save", options.save);
         break;
+      case Option::compare:
+        options.compare = true;
+        break;
+      case Option::dot:
+        options.dot = true;
+        break;
     }
     if (error) break;
   }
+  // The digraph stands alone on the output, without the explanation.
+  if (!error && options.compare && options.dot) error = "--compare and --dot cannot be used together";
   if (!error) error = takeOperands(line.operands, seeded, options.source);
   if (error) {
     parsed.request = CommandRequest::misuse;

@@ -8,7 +8,9 @@
 
 struct ExplainOptions {
   ExampleSource source;
-  std::string save;  // where the tree goes, or empty
+  std::string save;      // where the tree goes, or empty
+  bool compare = false;  // textbook C4.5's figures beside the method's
+  bool dot = false;      // the tree as a Graphviz digraph instead of the explanation
 };
 
 struct ParsedExplainArguments {
@@ -18,5 +20,5 @@ struct ParsedExplainArguments {
 };
 
 // Reads the arguments after the program's name: FILE.csv or --generate CODE
-// N with --seed S, and --save TREE.
+// N with --seed S, --save TREE, and --compare or --dot.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);

@@ -11,6 +11,8 @@
 #include "tools/common/program_output.h"
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
+#include "tools/explain/tree_figures.h"
+#include "tools/view/tree_dot.h"
 #include "tools/view/tree_drawing.h"
 #include "tree/tree_file.h"
 
@@ -35,17 +37,28 @@ constexpr const char* helpText =
     "      --seed S           seed the example generator with S, 0 to 4294967295\n"
     "                           (default 1)\n"
     "      --save TREE        save the tree as the workbench saves it\n"
+    "      --compare          at every node, set textbook C4.5's figures beside the\n"
+    "                           method's, for comparison: each value's information\n"
+    "                           gain, split information and gain ratio at its cut of\n"
+    "                           highest gain, and the value Quinlan's rule chooses\n"
+    "      --dot              print only the tree, as a Graphviz digraph, in place of\n"
+    "                           the explanation and the drawing: each test with its\n"
+    "                           examples of each class and its score, each leaf with\n"
+    "                           its examples and how many it misclassifies\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
+    "--compare and --dot exclude each other.\n"
+    "\n"
     "Exit status:\n"
     " 0  if OK, also when the learn stops with \"Illegal C4.5 Tree structure.\",\n"
-    " 1  if the examples cannot be read, the tree cannot be saved, memory runs out\n"
-    "      or output failed,\n"
+    " 1  if the examples cannot be read, there is no tree to save or to print as\n"
+    "      a digraph, the tree cannot be saved, memory runs out or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
-    "Example:\n"
-    "  treebench-explain --generate '^' 20 --seed 3\n";
+    "Examples:\n"
+    "  treebench-explain --generate '^' 20 --seed 3\n"
+    "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n";
 
 constexpr ToolTexts explainer{programName, helpText, "treebench-explain (treebench) " TREEBENCH_VERSION "\n"};
 
@@ -57,12 +70,40 @@ std::string source(const ExampleSource& options, const Dataset& data) {
   return text + " from " + (options.csv == "-" ? std::string("standard input") : printable(options.csv));
 }
 
-// Learns as the workbench's learn does, telling the explanation every step.
-// A growth failure is told to it too; the partial tree stays in the learner,
-// as the workbench keeps it.
-void learnExplained(Learner& learner, Explanation& explanation) {
-  const GrowthObserver observer{[&](const GrowthEvent& event) { explanation.tell(event); }};
+// Learns as the workbench's learn does, telling `observer` every step. A
+// growth failure is told too; the partial tree stays in the learner, as the
+// workbench keeps it.
+void learnObserved(Learner& learner, const GrowthObserver& observer) {
   learner.root = learnFrom(learner.examples, &observer).tree;
+}
+
+// The explanation, then the tree drawn.
+void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostream& out) {
+  if (!learner.examples.empty()) {
+    Explanation explanation(out, options.compare);
+    learnObserved(learner, {[&](const GrowthEvent& event) { explanation.tell(event); }});
+    out << '\n';
+  }
+  if (learner.root) {
+    out << "The tree, as treebench-view draws it:\n";
+    drawTree(*learner.root, LineStyle::boxDrawing, out);
+  } else {
+    out << "No tree: there are no examples to learn from.\n";
+  }
+}
+
+// The digraph alone, so that it can go straight to Graphviz; answers whether
+// there was a tree to write.
+bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
+  TreeFigures figures;
+  if (!learner.examples.empty())
+    learnObserved(learner, {[&](const GrowthEvent& event) { figures.tell(event); }});
+  if (!learner.root) {
+    err << programName << ": there is no tree to print: there are no examples to learn from\n";
+    return false;
+  }
+  writeDot(*learner.root, out, [&](const TreeNode& node) { return figures.label(node); });
+  return true;
 }
 
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
@@ -79,20 +120,15 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     fillLearner(learner, data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
-    out << source(from, data) << ".\n\n";
+    if (!options.dot) out << source(from, data) << ".\n\n";
   }
-  if (!learner.examples.empty()) {
-    Explanation explanation(out);
-    learnExplained(learner, explanation);
-    out << '\n';
-  }
-  if (learner.root) {
-    out << "The tree, as treebench-view draws it:\n";
-    drawTree(*learner.root, LineStyle::boxDrawing, out);
+  bool written = true;
+  if (options.dot) {
+    written = writeTreeDot(learner, out, err);
   } else {
-    out << "No tree: there are no examples to learn from.\n";
+    writeExplanation(options, learner, out);
   }
-  const int status = finishOutput(out, err, programName, programSucceeded);
+  const int status = finishOutput(out, err, programName, written ? programSucceeded : programFailed);
   if (options.save.empty()) return status;
   if (!learner.root) {
     err << programName << ": " << printable(options.save) << ": there is no tree to save\n";

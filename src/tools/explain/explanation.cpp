@@ -1,29 +1,13 @@
 #include "tools/explain/explanation.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <ostream>
-#include <utility>
 #include <vector>
 
+#include "tools/explain/figure_text.h"
 #include "tools/view/node_text.h"
 #include "tree/tree_node.h"
 
 namespace {
-
-// Nine significant digits name every float exactly, so that each figure
-// can be set beside a figure worked out by hand.
-std::string nine(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-  return text;
-}
-
-std::string counted(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-std::string examples(std::uint64_t count) { return counted(count, "example", "examples"); }
 
 // One end of a cut: an entry of the sorted attribute.
 std::string entry(const SortedColumn& column, std::size_t at) {
@@ -46,7 +30,9 @@ bool tiedLater(std::span<const float> scores, std::size_t best) {
 }  // namespace
 
 std::ostream& Explanation::line(std::size_t levels) {
-  return out_ << std::string(2 * (depth_ + levels), ' ');
+  const std::size_t width = 2 * (depth_ + levels);
+  if (blanks_.size() < width) blanks_.resize(2 * width, ' ');
+  return out_.write(blanks_.data(), static_cast<std::streamsize>(width));
 }
 
 void Explanation::tell(const GrowthEvent& event) {
@@ -59,20 +45,23 @@ void Explanation::tell(const GrowthEvent& event) {
 }
 
 void Explanation::begin(const NodeBegun& node) {
-  // The root is the first node told of; every other was named when its
+  // The root is the first node told of; every other waits since its
   // parent split.
-  const auto named = paths_.find(node.node);
-  if (named == paths_.end()) {
+  if (waiting_.empty()) {
     path_ = "root";
+    depth_ = 0;
   } else {
-    path_ = named->second;
-    paths_.erase(named);
+    const Waiting child = waiting_.back();
+    waiting_.pop_back();
+    depth_ = child.depth;
+    path_.resize(ends_[depth_ - 1]);
+    path_ += child.yes ? ".yes" : ".no";
   }
-  depth_ = 0;
-  for (const char c : path_) depth_ += c == '.' ? 1 : 0;
+  ends_.resize(depth_);
+  ends_.push_back(path_.size());
   set_ = node;
-  line(0) << path_ << ": " << examples(node.examples) << ", " << node.classes[0] << " of class 0 and "
-          << node.classes[1] << " of class 1\n";
+  textbook_.clear();
+  line(0) << path_ << ": " << setText(node.examples, node.classes) << "\n";
   // Only '=' tests equality; the tree file writes the other predicate as
   // it is stored, '<', although it tests for a greater value.
   if (node.pred == '=') {
@@ -101,6 +90,10 @@ void Explanation::leaf(const LeafMade& leaf) {
 
 void Explanation::thresholds(const ThresholdsFound& found) {
   const std::string name = attributeName(found.attribute);
+  if (compare_ && found.usable) {
+    if (textbook_.size() <= found.attribute) textbook_.resize(std::size_t{found.attribute} + 1);
+    textbook_[found.attribute] = bestTextbookCut(*found.column, found.positions);
+  }
   if (!found.usable) {
     line(1) << name << ": cannot split, as every example has the same value\n";
     return;
@@ -142,13 +135,37 @@ void Explanation::choice(const AttributeChosen& chosen) {
   const std::string name = attributeName(chosen.attribute);
   if (usable == 1) {
     line(1) << "chosen: " << name << ", the only one that can split the set\n";
+  } else {
+    // A usable attribute's score is never `unusableGain`, so only usable
+    // ones can tie with it.
+    line(1) << "chosen: " << name
+            << (tiedLater(chosen.gains, chosen.attribute) ? ", the first of the equal highest scores\n"
+                                                          : ", the highest score\n");
+  }
+  if (compare_) compareWithTextbook(chosen.attribute);
+}
+
+void Explanation::compareWithTextbook(std::uint32_t chosen) {
+  line(1) << "textbook C4.5, for comparison only (not how this tree grows):\n";
+  for (std::uint32_t a = 0; a < textbook_.size(); ++a) {
+    if (!textbook_[a]) continue;
+    const TextbookCut& cut = *textbook_[a];
+    const TextbookFigures& figures = cut.figures;
+    line(2) << attributeName(a) << " <= " << nine(cut.threshold) << ", "
+            << examples(cut.below[0] + cut.below[1]) << " against " << cut.above[0] + cut.above[1]
+            << ": gain " << nine(figures.gain) << ", split information " << nine(figures.splitInformation)
+            << ", gain ratio " << nine(figures.gainRatio) << "\n";
+  }
+  const QuinlanChoice textbook = quinlanChoice(textbook_);
+  if (textbook.attribute == noIndex) {
+    line(2) << "textbook C4.5 has no cut to choose from\n";
     return;
   }
-  // A usable attribute's score is never `unusableGain`, so only usable ones
-  // can tie with it.
-  line(1) << "chosen: " << name
-          << (tiedLater(chosen.gains, chosen.attribute) ? ", the first of the equal highest scores\n"
-                                                        : ", the highest score\n");
+  line(2) << "chosen by Quinlan's rule: " << attributeName(textbook.attribute)
+          << ", the highest gain ratio among the gains of at least the average, " << nine(textbook.averageGain)
+          << "\n";
+  line(2) << "the method chooses " << attributeName(chosen)
+          << (textbook.attribute == chosen ? " too\n" : ": the two differ\n");
 }
 
 void Explanation::split(const NodeSplit& split) {
@@ -158,8 +175,8 @@ void Explanation::split(const NodeSplit& split) {
           << nine(node.caseValue) << ": " << examples(split.passing)
           << (split.passing == 1 ? " passes" : " pass") << " to yes, " << split.failing
           << (split.failing == 1 ? " fails" : " fail") << " to no\n";
-  paths_[node.left.get()] = path_ + ".yes";
-  paths_[node.right.get()] = path_ + ".no";
+  waiting_.push_back({depth_ + 1, false});
+  waiting_.push_back({depth_ + 1, true});
 }
 
 void Explanation::stop(const GrowthStopped& stopped) {
@@ -169,20 +186,18 @@ void Explanation::stop(const GrowthStopped& stopped) {
        << (split_.passing == 0 ? "no example passes its test" : "every example passes its test") << ".\n"
        << "What is left is the tree as far as it grew: " << path_ << " keeps its test,\n"
        << "and its two children are empty leaves of class 0.\n";
-  // The nodes still to grow besides those two, in the order they would have
-  // grown: "yes" before "no" at every level.
-  std::vector<std::pair<std::string, std::string>> waiting;
-  for (const auto& [node, path] : paths_) {
-    if (node == stopped.node->left.get() || node == stopped.node->right.get()) continue;
-    std::string order = path;
-    for (std::size_t at = 0; (at = order.find(".yes", at)) != std::string::npos;) order.replace(at, 4, ".0");
-    for (std::size_t at = 0; (at = order.find(".no", at)) != std::string::npos;) order.replace(at, 3, ".1");
-    waiting.emplace_back(order, path);
+  // The nodes still to grow besides those two, which are the last told of,
+  // in the order they would have grown: the stack's, so the deepest first.
+  // Each is the no child of an ancestor of this node.
+  if (waiting_.size() <= 2) return;
+  const std::size_t others = waiting_.size() - 2;
+  out_ << (others == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
+                       : "The nodes not grown yet are empty leaves of class 0 too:");
+  for (std::size_t k = others; k-- > 0;) {
+    const Waiting& child = waiting_[k];
+    out_ << (k + 1 == others ? " " : ", ");
+    out_.write(path_.data(), static_cast<std::streamsize>(ends_[child.depth - 1]));
+    out_ << (child.yes ? ".yes" : ".no");
   }
-  if (waiting.empty()) return;
-  std::sort(waiting.begin(), waiting.end());
-  out_ << (waiting.size() == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
-                               : "The nodes not grown yet are empty leaves of class 0 too:");
-  for (std::size_t k = 0; k < waiting.size(); ++k) out_ << (k == 0 ? " " : ", ") << waiting[k].second;
   out_ << ".\n";
 }

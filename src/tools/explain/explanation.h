@@ -1,19 +1,23 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "induction/growth_observer.h"
+#include "tools/explain/textbook.h"
 
 // Writes the steps of a learn as the induction tells them, one node after
 // another in the order the tree grows, each indented by its depth and named
 // by its path from the root ("root", "root.yes", "root.no.yes", ...). It
-// only words what it is told: every figure is the induction's own.
+// only words what it is told: every figure is the induction's own, but for
+// those of textbook C4.5 that `compare` sets beside them.
 class Explanation {
  public:
-  explicit Explanation(std::ostream& out) : out_(out) {}
+  explicit Explanation(std::ostream& out, bool compare = false) : out_(out), compare_(compare) {}
 
   void tell(const GrowthEvent& event);
 
@@ -24,13 +28,30 @@ class Explanation {
   void choice(const AttributeChosen& chosen);
   void split(const NodeSplit& split);
   void stop(const GrowthStopped& stopped);
+  void compareWithTextbook(std::uint32_t chosen);
   // The start of a line `levels` deeper than the current node's.
   std::ostream& line(std::size_t levels);
 
+  // A child told of by its parent's split and not grown yet. Its path is
+  // its parent's, which is a prefix of `path_` for as long as it waits.
+  struct Waiting {
+    std::size_t depth;
+    bool yes;
+  };
+
   std::ostream& out_;
-  std::unordered_map<const TreeNode*, std::string> paths_;  // of the nodes still to grow
-  std::string path_;                                        // of the node being grown
+  bool compare_;
+  std::vector<std::optional<TextbookCut>> textbook_;  // of the node's attributes, for comparison
+  // The growth is depth first, yes before no, so the next node to begin is
+  // always the child told of last: the waiting children form a stack, and
+  // the nodes being grown and their ancestors share one path text, cut back
+  // on the way up. Memory then follows the depth of the tree, never the sum
+  // of its path lengths.
+  std::vector<Waiting> waiting_;
+  std::string path_;               // of the node being grown
+  std::vector<std::size_t> ends_;  // where the path of its ancestor at each depth ends in `path_`
   std::size_t depth_ = 0;
+  std::string blanks_;  // indentation, kept so that a line costs no allocation
   NodeBegun set_{};
   NodeSplit split_{};
 };

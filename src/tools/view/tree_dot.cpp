@@ -4,7 +4,6 @@
 #include <ostream>
 #include <vector>
 
-#include "tools/view/node_text.h"
 #include "tree/tree_walk.h"
 
 std::string dotQuoted(std::string_view text) {
@@ -22,7 +21,7 @@ std::string dotQuoted(std::string_view text) {
   return quoted + "\"";
 }
 
-void writeDot(const TreeNode& root, std::ostream& out) {
+void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label) {
   out << "digraph tree {\n"
       << "  node [shape=box];\n";
   // Nodes are numbered in pre-order. `path[d]` is the number of the node
@@ -34,7 +33,7 @@ void writeDot(const TreeNode& root, std::ostream& out) {
     path.resize(step.depth);
     path.push_back(id);
     const TreeNode& node = *step.node;
-    out << "  n" << id << " [label=" << dotQuoted(nodeText(node));
+    out << "  n" << id << " [label=" << dotQuoted(label(node));
     if (node.isLeaf()) out << ", shape=ellipse";
     out << "];\n";
     if (step.depth > 0)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
 
+#include "tools/view/node_text.h"
 #include "tree/tree_node.h"
 
 // `text` as a Graphviz quoted string: in quotes, with every quote and
@@ -11,7 +13,11 @@
 // label shows the text as it is.
 std::string dotQuoted(std::string_view text);
 
-// The tree as a Graphviz digraph: a box with its test for each internal
-// node, an ellipse with its class for each leaf, and edges labelled "yes"
-// (the test holds, left) and "no".
-void writeDot(const TreeNode& root, std::ostream& out);
+// What a node's box or ellipse says; its lines are parted by '\n'.
+using DotLabel = std::function<std::string(const TreeNode&)>;
+
+// The tree as a Graphviz digraph: a box for each internal node, an ellipse
+// for each leaf, each with its `label` (by default the viewer's words, its
+// test or its class), and edges labelled "yes" (the test holds, left) and
+// "no".
+void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label = nodeText);
