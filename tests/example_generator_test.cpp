@@ -28,31 +28,20 @@ std::string trainAndTestOutput(Learner& learner, FitnessFunction fitness) {
 
 }  // namespace
 
-TEST(FitnessFunction, TwoInputConcepts) {
-  const std::vector<std::vector<float>> inputs{{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-  const std::vector<std::pair<char, std::vector<int>>> expected{{'|', {0, 1, 1, 1}},
-                                                                {'^', {0, 1, 1, 0}},
-                                                                {'&', {0, 0, 0, 1}},
-                                                                {'x', {0, 0, 0, 1}},
-                                                                {'\0', {0, 0, 0, 1}}};
-  for (const auto& [fitness, classes] : expected) {
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-      EXPECT_EQ(classOf(fitness, inputs[i]), classes[i]) << fitness << " row " << i;
-    }
-  }
-}
-
-TEST(FitnessFunction, ThreeInputConceptsAsTabled) {
-  // x1 x2 x3 in the order of the table: 000, 100, 010, 001, 110, 101, 011, 111.
-  const std::vector<std::vector<float>> rows{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
-                                             {1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
-  const std::vector<int> tripleOr{0, 1, 1, 1, 1, 1, 1, 1};
-  const std::vector<int> exactlyOne{0, 1, 1, 1, 0, 0, 0, 0};
-  const std::vector<int> tripleAnd{0, 0, 0, 0, 0, 0, 0, 1};
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(classOf('#', rows[i]), tripleOr[i]) << i;
-    EXPECT_EQ(classOf('%', rows[i]), exactlyOne[i]) << i;
-    EXPECT_EQ(classOf('*', rows[i]), tripleAnd[i]) << i;
+// Each concept's truth table, over its inputs in binary counting order with
+// x1 the highest bit. Any code that names no concept is and.
+TEST(FitnessFunction, ClassesEveryInputByItsTruthTable) {
+  const std::pair<char, std::string> tables[] = {{'|', "0111"},     {'^', "0110"},     {'&', "0001"},
+                                                 {'#', "01111111"}, {'%', "01101000"}, {'*', "00000001"},
+                                                 {'x', "0001"},     {'\0', "0001"}};
+  for (const auto& [fitness, classes] : tables) {
+    const std::size_t width = classes.size() == 4 ? 2 : 3;
+    std::string got;
+    for (const Example& e : allCombinations(width, [fitness](const std::vector<float>& values) {
+           return classOf(fitness, values);
+         }))
+      got += static_cast<char>('0' + e.classValue);
+    EXPECT_EQ(got, classes) << fitness;
   }
 }
 

@@ -1,21 +1,16 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
+#include "examples/example_generator.h"
 #include "learner/example.h"
 
 inline Example example(std::initializer_list<float> values, std::uint8_t classValue) {
   return Example{classValue, std::vector<float>(values)};
-}
-
-// The (value, class) pairs of one attribute, in the set's order.
-inline std::vector<std::pair<float, int>> pairsOf(const ExampleSet& set, std::size_t attribute) {
-  std::vector<std::pair<float, int>> pairs;
-  for (const Example& e : set) pairs.emplace_back(e.values[attribute], e.classValue);
-  return pairs;
 }
 
 // Every combination of `width` values 0 and 1, x1 varying slowest, labelled
@@ -30,5 +25,15 @@ ExampleSet allCombinations(std::size_t width, Label label) {
     const auto classValue = static_cast<std::uint8_t>(label(values));
     set.push_back(Example{classValue, std::move(values)});
   }
+  return set;
+}
+
+// One example of each input of a concept, labelled by classOf. The last
+// input comes first, so that no attribute is given in sorted order.
+inline ExampleSet conceptExamples(FitnessFunction fitness) {
+  ExampleSet set = allCombinations(valueCount(fitness), [fitness](const std::vector<float>& values) {
+    return classOf(fitness, values);
+  });
+  std::reverse(set.begin(), set.end());
   return set;
 }
