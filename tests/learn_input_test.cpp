@@ -1,31 +1,10 @@
-// Training sets that the workbench itself never makes but `Learner` accepts:
-// examples of several widths and every kind of float.
+#include "induction/sorted_column.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 #include <limits>
 #include <vector>
-
-#include "induction/tree_builder.h"
-#include "learner/learner.h"
-#include "support/examples.h"
-
-TEST(LearnInput, LearnsFromExamplesOfDifferentWidths) {
-  // The narrow example comes first, so the tables are sized for one value;
-  // the threshold search then sorts the wide one to the front.
-  Learner learner;
-  learner.addExample({1}, 0);
-  learner.addExample({0, 1, 1}, 1);
-  learner.addExample({1}, 0);
-  learner.learn();
-  ASSERT_NE(learner.root, nullptr);
-  EXPECT_TRUE(learner.examples.empty());
-  EXPECT_EQ(learner.root->pred, '=');
-  EXPECT_EQ(learner.root->caseIndex, 0U);
-  EXPECT_EQ(learner.classify(std::vector<float>{1}), 0);
-  EXPECT_EQ(learner.classify(std::vector<float>{0, 1, 1}), 1);
-}
 
 TEST(AttributeOrder, IsAStrictWeakOrderOverEveryKindOfFloat) {
   const float inf = std::numeric_limits<float>::infinity();
