@@ -15,17 +15,6 @@ namespace {
 using Pairs = std::vector<std::pair<float, int>>;
 using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
-// A set folded as learn folds the training set, with all its rows.
-struct Folded {
-  RowTable table;
-  std::vector<std::uint32_t> rows;
-
-  explicit Folded(const ExampleSet& set) : table(foldRows(set)), rows(table.rows()) {
-    for (std::uint32_t r = 0; r < rows.size(); ++r) rows[r] = r;
-  }
-  RowSet all() { return RowSet{&table, rows}; }
-};
-
 SortedColumn columnOf(const RowSet& set, std::uint32_t attribute) {
   SortedColumn column;
   sortColumn(set, attribute, column);
@@ -136,21 +125,6 @@ TEST_F(SplitSearch, EqualValuesSortClassZeroFirst) {
   EXPECT_EQ(builder.thresholds[0], 0.0F);
 }
 
-TEST_F(SplitSearch, OfEqualValuesTheThresholdTakesTheSmallestBits) {
-  // Given in the order in which a sort that kept equal values as they came
-  // would take -0.0 and -NaN.
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const auto thresholdBits = [this](const ExampleSet& examples) {
-    Folded folded(examples);
-    prepare(folded.all());
-    builder.findThresholds(majority, folded.all());
-    return std::bit_cast<std::uint32_t>(builder.thresholds[0]);
-  };
-  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1), example({0}, 1)}), 0x00000000U);
-  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1)}), 0x80000000U);
-  EXPECT_EQ(thresholdBits({example({1}, 0), example({-nan}, 1), example({nan}, 1)}), 0x7FC00000U);
-}
-
 TEST_F(SplitSearch, AnAttributeWithOneValueIsNotScored) {
   Folded folded({example({0}, 1), example({0}, 0)});
   const RowSet set = folded.all();
@@ -230,17 +204,4 @@ TEST_F(SplitSearch, ThreeInputAndScoresAboveOne) {
   EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1, 1}));
   EXPECT_EQ(builder.chooseAttribute(majority), 0U);
   EXPECT_EQ(builder.gains, (std::vector<float>(3, 1.58596563F)));
-}
-
-TEST(AttributeOrder, PutsNaNAfterEveryNumber) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  ExampleSet set{example({nan}, 0), example({1}, 1), example({nan}, 1), example({-1}, 0), example({0}, 1)};
-  for (int i = 0; i < 50; ++i)
-    set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 7)}, static_cast<std::uint8_t>(i % 2)));
-  const SortedColumn column = columnOf(Folded(set).all(), 0);
-  const auto firstNaN = column.values.begin() + static_cast<std::ptrdiff_t>(column.numbers);
-  EXPECT_TRUE(std::is_sorted(column.values.begin(), firstNaN));
-  EXPECT_TRUE(std::none_of(column.values.begin(), firstNaN, [](float v) { return std::isnan(v); }));
-  EXPECT_TRUE(std::all_of(firstNaN, column.values.end(), [](float v) { return std::isnan(v); }));
-  EXPECT_NE(firstNaN, column.values.end());
 }

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <numeric>
 #include <utility>
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "induction/row_table.h"
 #include "learner/example.h"
+#include "learner/row_folding.h"
 
 inline Example example(std::initializer_list<float> values, std::uint8_t classValue) {
   return Example{classValue, std::vector<float>(values)};
@@ -37,3 +40,15 @@ inline ExampleSet conceptExamples(FitnessFunction fitness) {
   std::reverse(set.begin(), set.end());
   return set;
 }
+
+// A set folded as a learn folds the training set, with all its rows.
+struct Folded {
+  RowTable table;
+  std::vector<std::uint32_t> rows;
+
+  explicit Folded(RowTable folded) : table(std::move(folded)), rows(table.rows()) {
+    std::iota(rows.begin(), rows.end(), 0U);
+  }
+  explicit Folded(const ExampleSet& set) : Folded(foldRows(set)) {}
+  RowSet all() { return RowSet{&table, rows}; }
+};
