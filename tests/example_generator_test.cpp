@@ -37,9 +37,8 @@ TEST(FitnessFunction, ClassesEveryInputByItsTruthTable) {
   for (const auto& [fitness, classes] : tables) {
     const std::size_t width = classes.size() == 4 ? 2 : 3;
     std::string got;
-    for (const Example& e : allCombinations(width, [fitness](const std::vector<float>& values) {
-           return classOf(fitness, values);
-         }))
+    for (const Example& e : allCombinations(
+             width, [fitness](const std::vector<float>& values) { return classOf(fitness, values); }))
       got += static_cast<char>('0' + e.classValue);
     EXPECT_EQ(got, classes) << fitness;
   }

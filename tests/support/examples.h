@@ -34,9 +34,8 @@ ExampleSet allCombinations(std::size_t width, Label label) {
 // One example of each input of a concept, labelled by classOf. The last
 // input comes first, so that no attribute is given in sorted order.
 inline ExampleSet conceptExamples(FitnessFunction fitness) {
-  ExampleSet set = allCombinations(valueCount(fitness), [fitness](const std::vector<float>& values) {
-    return classOf(fitness, values);
-  });
+  ExampleSet set = allCombinations(
+      valueCount(fitness), [fitness](const std::vector<float>& values) { return classOf(fitness, values); });
   std::reverse(set.begin(), set.end());
   return set;
 }
