@@ -20,12 +20,6 @@ unsigned seedDrawing(const std::vector<int>& wanted) {
   }
 }
 
-std::string trainAndTestOutput(Learner& learner, FitnessFunction fitness) {
-  ::testing::internal::CaptureStdout();
-  trainAndTest(learner, fitness);
-  return ::testing::internal::GetCapturedStdout();
-}
-
 }  // namespace
 
 // Each concept's truth table, over its inputs in binary counting order with
@@ -63,27 +57,31 @@ TEST(MakeExample, DrawsTwoOrThreeValuesInOrder) {
   }
 }
 
+// The line printed for an example drawn as given, answered by no tree or by
+// the and tree; the example then joins the training set.
 TEST(TrainAndTest, PrintsTheInputLineAndVerdictThenAddsTheExample) {
-  Learner learner;
-  std::srand(seedDrawing({1, 0}));
-  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n");
-  ASSERT_EQ(learner.examples.size(), 1U);
-  const ExampleValues& added = learner.examples[0].values;
-  EXPECT_EQ(std::vector<float>(added.begin(), added.end()), (std::vector<float>{1, 0}));
-  EXPECT_EQ(learner.examples[0].classValue, 1);
-
-  std::srand(seedDrawing({1, 1, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '%'), "input: \"1.00 % 1.00 % 1.00  \" response: 1.\t\t\tWRONG. \n");
-  EXPECT_EQ(learner.examples[1].classValue, 0);
-}
-
-TEST(TrainAndTest, ClassifiesBeforeAdding) {
-  Learner learner;
-  learner.examples = allCombinations(2, [](const std::vector<float>& v) { return v[0] == 1 && v[1] == 1; });
-  learner.learn();
-  std::srand(seedDrawing({0, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"0.00 | 1.00\" response: 0.\t\t\tWRONG. \n");
-  std::srand(seedDrawing({1, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '^'), "input: \"1.00 ^ 1.00\" response: 1.\t\t\tWRONG. \n");
-  EXPECT_EQ(learner.examples.size(), 2U);
+  const struct {
+    bool andTree;
+    char fitness;
+    std::vector<int> drawn;
+    const char* line;
+  } cases[] = {
+      {false, '|', {1, 0}, "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n"},
+      {false, '%', {1, 1, 1}, "input: \"1.00 % 1.00 % 1.00  \" response: 1.\t\t\tWRONG. \n"},
+      {true, '|', {0, 1}, "input: \"0.00 | 1.00\" response: 0.\t\t\tWRONG. \n"},
+      {true, '^', {1, 1}, "input: \"1.00 ^ 1.00\" response: 1.\t\t\tWRONG. \n"},
+  };
+  for (const auto& c : cases) {
+    Learner learner;
+    if (c.andTree) learner.root = learnFrom(conceptExamples('&')).tree;
+    std::srand(seedDrawing(c.drawn));
+    ::testing::internal::CaptureStdout();
+    trainAndTest(learner, c.fitness);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line);
+    ASSERT_EQ(learner.examples.size(), 1U) << c.line;
+    const Example& added = learner.examples[0];
+    const std::vector<float> values(c.drawn.begin(), c.drawn.end());
+    EXPECT_EQ(std::vector<float>(added.values.begin(), added.values.end()), values) << c.line;
+    EXPECT_EQ(added.classValue, classOf(c.fitness, values)) << c.line;
+  }
 }
