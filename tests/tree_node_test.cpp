@@ -30,13 +30,6 @@ std::unique_ptr<TreeNode> test(char pred, std::uint32_t index, float value, std:
   return node;
 }
 
-// A chain that goes right at every level, ending in a leaf of class 1.
-std::unique_ptr<TreeNode> chain(std::size_t levels) {
-  auto root = leaf(1);
-  for (std::size_t i = 1; i < levels; ++i) root = test('=', 0, 5.0F, leaf(0), std::move(root));
-  return root;
-}
-
 }  // namespace
 
 // Whether `value` passes under '=' and under every other predicate.
@@ -101,7 +94,9 @@ TEST(Classify, WalksFromTheRootToALeaf) {
 }
 
 TEST(TreeNode, ADeepChainIsWalkedAndFreedWithoutRecursion) {
-  auto root = chain(1000000);
+  // A chain down the right side, ending in a leaf of class 1.
+  auto root = leaf(1);
+  for (int i = 1; i < 1000000; ++i) root = test('=', 0, 5.0F, leaf(0), std::move(root));
   EXPECT_EQ(root->classify(std::vector<float>{0}), 1);
   EXPECT_EQ(root->classify(std::vector<float>{5}), 0);
   root.reset();
