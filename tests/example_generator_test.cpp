@@ -28,13 +28,14 @@ TEST(FitnessFunction, ClassesEveryInputByItsTruthTable) {
   const std::pair<char, std::string> tables[] = {{'|', "0111"},     {'^', "0110"},     {'&', "0001"},
                                                  {'#', "01111111"}, {'%', "01101000"}, {'*', "00000001"},
                                                  {'x', "0001"},     {'\0', "0001"}};
-  for (const auto& [fitness, classes] : tables) {
-    const std::size_t width = classes.size() == 4 ? 2 : 3;
+  for (const auto& table : tables) {
+    const char fitness = table.first;
+    const std::size_t width = table.second.size() == 4 ? 2 : 3;
     std::string got;
     for (const Example& e : allCombinations(
              width, [fitness](const std::vector<float>& values) { return classOf(fitness, values); }))
       got += static_cast<char>('0' + e.classValue);
-    EXPECT_EQ(got, classes) << fitness;
+    EXPECT_EQ(got, table.second) << fitness;
   }
 }
 
