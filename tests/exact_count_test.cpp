@@ -9,6 +9,7 @@
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
 #include "learner/row_folding.h"
+#include "support/examples.h"
 
 namespace {
 
@@ -49,20 +50,19 @@ TEST(ExactCounts, TenBeyondTwoToTheTwentyFourOfOneClassAreCountedAndMakeAPureLea
   addExamples(folder, floatStepLimit, 1);
   const ExampleSet ten = chunkOf(10, 1);
   folder.add(ten);
-  const RowTable table = folder.finish();
+  Folded folded(folder.finish());
+  const RowTable& table = folded.table;
   ASSERT_EQ(table.rows(), 8U);
   // The ten extra examples are rows 0 to 7 once, then rows 0 and 1 again.
-  std::vector<std::uint32_t> rows;
   for (std::uint32_t r = 0; r < table.rows(); ++r) {
     const auto pattern = static_cast<unsigned>(table.value(r, 0)) |
                          static_cast<unsigned>(table.value(r, 1)) << 1 |
                          static_cast<unsigned>(table.value(r, 2)) << 2;
     EXPECT_EQ(table.counts[r], floatStepLimit / 8 + (pattern < 2 ? 2 : 1)) << pattern;
-    rows.push_back(r);
   }
 
   TreeBuilder builder({false, true});
-  EXPECT_EQ(builder.majorityClass(RowSet{&table, rows}), 1U);
+  EXPECT_EQ(builder.majorityClass(folded.all()), 1U);
   EXPECT_EQ(builder.classTallies, (ClassTally{0, floatStepLimit + 10}));
   EXPECT_EQ(builder.classCounts[1], static_cast<float>(floatStepLimit + 10));
 
@@ -76,10 +76,8 @@ TEST(ExactCounts, TenBeyondTwoToTheTwentyFourOfOneClassAreCountedAndMakeAPureLea
 
 TEST(ExactCounts, TheMajorityBeyondTwoToTheTwentyFourIsTheLargerCount) {
   // As floats both counts would be 2^24, a tie that class 0 wins.
-  const RowTable table = fold(floatStepLimit + 8, floatStepLimit + 16);
+  Folded folded(fold(floatStepLimit + 8, floatStepLimit + 16));
   TreeBuilder builder({false, true});
-  std::vector<std::uint32_t> rows(table.rows());
-  for (std::uint32_t r = 0; r < rows.size(); ++r) rows[r] = r;
-  EXPECT_EQ(builder.majorityClass(RowSet{&table, rows}), 1U);
+  EXPECT_EQ(builder.majorityClass(folded.all()), 1U);
   EXPECT_EQ(builder.classTallies, (ClassTally{floatStepLimit + 8, floatStepLimit + 16}));
 }

@@ -20,39 +20,22 @@ unsigned seedDrawing(const std::vector<int>& wanted) {
   }
 }
 
-std::string trainAndTestOutput(Learner& learner, FitnessFunction fitness) {
-  ::testing::internal::CaptureStdout();
-  trainAndTest(learner, fitness);
-  return ::testing::internal::GetCapturedStdout();
-}
-
 }  // namespace
 
-TEST(FitnessFunction, TwoInputConcepts) {
-  const std::vector<std::vector<float>> inputs{{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-  const std::vector<std::pair<char, std::vector<int>>> expected{{'|', {0, 1, 1, 1}},
-                                                                {'^', {0, 1, 1, 0}},
-                                                                {'&', {0, 0, 0, 1}},
-                                                                {'x', {0, 0, 0, 1}},
-                                                                {'\0', {0, 0, 0, 1}}};
-  for (const auto& [fitness, classes] : expected) {
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-      EXPECT_EQ(classOf(fitness, inputs[i]), classes[i]) << fitness << " row " << i;
-    }
-  }
-}
-
-TEST(FitnessFunction, ThreeInputConceptsAsTabled) {
-  // x1 x2 x3 in the order of the table: 000, 100, 010, 001, 110, 101, 011, 111.
-  const std::vector<std::vector<float>> rows{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
-                                             {1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
-  const std::vector<int> tripleOr{0, 1, 1, 1, 1, 1, 1, 1};
-  const std::vector<int> exactlyOne{0, 1, 1, 1, 0, 0, 0, 0};
-  const std::vector<int> tripleAnd{0, 0, 0, 0, 0, 0, 0, 1};
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(classOf('#', rows[i]), tripleOr[i]) << i;
-    EXPECT_EQ(classOf('%', rows[i]), exactlyOne[i]) << i;
-    EXPECT_EQ(classOf('*', rows[i]), tripleAnd[i]) << i;
+// Each concept's truth table, over its inputs in binary counting order with
+// x1 the highest bit. Any code that names no concept is and.
+TEST(FitnessFunction, ClassesEveryInputByItsTruthTable) {
+  const std::pair<char, std::string> tables[] = {{'|', "0111"},     {'^', "0110"},     {'&', "0001"},
+                                                 {'#', "01111111"}, {'%', "01101000"}, {'*', "00000001"},
+                                                 {'x', "0001"},     {'\0', "0001"}};
+  for (const auto& table : tables) {
+    const char fitness = table.first;
+    const std::size_t width = table.second.size() == 4 ? 2 : 3;
+    std::string got;
+    for (const Example& e : allCombinations(
+             width, [fitness](const std::vector<float>& values) { return classOf(fitness, values); }))
+      got += static_cast<char>('0' + e.classValue);
+    EXPECT_EQ(got, table.second) << fitness;
   }
 }
 
@@ -75,27 +58,31 @@ TEST(MakeExample, DrawsTwoOrThreeValuesInOrder) {
   }
 }
 
+// The line printed for an example drawn as given, answered by no tree or by
+// the and tree; the example then joins the training set.
 TEST(TrainAndTest, PrintsTheInputLineAndVerdictThenAddsTheExample) {
-  Learner learner;
-  std::srand(seedDrawing({1, 0}));
-  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n");
-  ASSERT_EQ(learner.examples.size(), 1U);
-  const ExampleValues& added = learner.examples[0].values;
-  EXPECT_EQ(std::vector<float>(added.begin(), added.end()), (std::vector<float>{1, 0}));
-  EXPECT_EQ(learner.examples[0].classValue, 1);
-
-  std::srand(seedDrawing({1, 1, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '%'), "input: \"1.00 % 1.00 % 1.00  \" response: 1.\t\t\tWRONG. \n");
-  EXPECT_EQ(learner.examples[1].classValue, 0);
-}
-
-TEST(TrainAndTest, ClassifiesBeforeAdding) {
-  Learner learner;
-  learner.examples = allCombinations(2, [](const std::vector<float>& v) { return v[0] == 1 && v[1] == 1; });
-  learner.learn();
-  std::srand(seedDrawing({0, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '|'), "input: \"0.00 | 1.00\" response: 0.\t\t\tWRONG. \n");
-  std::srand(seedDrawing({1, 1}));
-  EXPECT_EQ(trainAndTestOutput(learner, '^'), "input: \"1.00 ^ 1.00\" response: 1.\t\t\tWRONG. \n");
-  EXPECT_EQ(learner.examples.size(), 2U);
+  const struct {
+    bool andTree;
+    char fitness;
+    std::vector<int> drawn;
+    const char* line;
+  } cases[] = {
+      {false, '|', {1, 0}, "input: \"1.00 | 0.00\" response: 1.\t\t\tCORRECT. \n"},
+      {false, '%', {1, 1, 1}, "input: \"1.00 % 1.00 % 1.00  \" response: 1.\t\t\tWRONG. \n"},
+      {true, '|', {0, 1}, "input: \"0.00 | 1.00\" response: 0.\t\t\tWRONG. \n"},
+      {true, '^', {1, 1}, "input: \"1.00 ^ 1.00\" response: 1.\t\t\tWRONG. \n"},
+  };
+  for (const auto& c : cases) {
+    Learner learner;
+    if (c.andTree) learner.root = learnFrom(conceptExamples('&')).tree;
+    std::srand(seedDrawing(c.drawn));
+    ::testing::internal::CaptureStdout();
+    trainAndTest(learner, c.fitness);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.line);
+    ASSERT_EQ(learner.examples.size(), 1U) << c.line;
+    const Example& added = learner.examples[0];
+    const std::vector<float> values(c.drawn.begin(), c.drawn.end());
+    EXPECT_EQ(std::vector<float>(added.values.begin(), added.values.end()), values) << c.line;
+    EXPECT_EQ(added.classValue, classOf(c.fitness, values)) << c.line;
+  }
 }

@@ -7,11 +7,10 @@
 
 namespace {
 
-std::string learnt(ExampleSet set) {
-  Learner learner;
-  learner.examples = std::move(set);
-  learner.learn();
-  return describe(learner.root.get());
+// Under a greater-than test 0.6 itself does not pass: the right side's test
+// sends all three of its examples right.
+ExampleSet sendsAllOneWay() {
+  return {example({0.1F}, 0), example({0.3F}, 0), example({0.6F}, 1), example({0.9F}, 1)};
 }
 
 std::string learnOutput(Learner& learner) {
@@ -20,84 +19,67 @@ std::string learnOutput(Learner& learner) {
   return ::testing::internal::GetCapturedStdout();
 }
 
-const char* const andTree = "(= 0 1 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 0 0 0))";
-
 }  // namespace
 
-TEST(Growth, TwoInputAnd) {
-  EXPECT_EQ(learnt({example({0, 0}, 0), example({0, 1}, 0), example({1, 0}, 0), example({1, 1}, 1)}),
-            andTree);
-}
-
-TEST(Growth, TwoInputXorTestsTheSecondAttributeOnBothSides) {
-  EXPECT_EQ(learnt({example({0, 0}, 0), example({0, 1}, 1), example({1, 0}, 1), example({1, 1}, 0)}),
-            "(= 0 0 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 1 1 0 (= 0 0 0) (= 0 0 1)))");
-}
-
-TEST(Growth, APureSetIsALeafWithoutATest) {
-  EXPECT_EQ(learnt({example({1, 0}, 1), example({0, 1}, 1)}), "(= 0 0 1)");
-  EXPECT_EQ(learnt({example({0.5F}, 0)}), "(< 0 0 0)");
-}
-
-TEST(Growth, ASetWithoutAttributesIsAMajorityLeaf) {
-  EXPECT_EQ(learnt({example({}, 1), example({}, 0), example({}, 1)}), "(= 0 0 1)");
-}
-
-TEST(Growth, AnUnsplittableTieIsALeafOfClassZero) {
-  EXPECT_EQ(learnt({example({1, 0}, 1), example({1, 0}, 0)}), "(= 0 0 0)");
-}
-
-TEST(Growth, ExamplesOfDifferentWidthsScoreOnlyTheAttributesSearched) {
-  // One attribute, from the short first example; the threshold search puts
-  // the wider example first, whose second value was never searched.
-  EXPECT_EQ(learnt({example({1}, 0), example({0, 1}, 1)}), "(= 0 1 0 (= 0 0 0) (= 0 0 1))");
-}
-
-TEST(Growth, ClassifiesEveryTrainingExampleAsItWasLabelled) {
-  for (const char fitness : {'|', '^', '&'}) {
-    ExampleSet set = allCombinations(2, [fitness](const std::vector<float>& v) {
-      const bool a = v[0] != 0;
-      const bool b = v[1] != 0;
-      return fitness == '|' ? a || b : fitness == '^' ? a != b : a && b;
-    });
-    Learner learner;
-    learner.examples = set;
-    learner.learn();
-    for (const Example& e : set) EXPECT_EQ(learner.classify(e.values), e.classValue) << fitness;
+// The tree grown from each set, as describe() writes it, and the failure
+// that stopped the growth, if any.
+TEST(Growth, GrowsTheTreeOfEachSet) {
+  const struct {
+    const char* what;
+    ExampleSet set;
+    const char* tree;
+    const char* failure;
+  } cases[] = {
+      {"and", conceptExamples('&'), "(= 0 1 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 0 0 0))", ""},
+      {"xor: x2 on both sides", conceptExamples('^'),
+       "(= 0 0 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 1 1 0 (= 0 0 0) (= 0 0 1)))", ""},
+      {"or", conceptExamples('|'), "(= 0 0 0 (= 1 1 0 (= 0 0 1) (= 0 0 0)) (= 0 0 1))", ""},
+      {"three-input and", conceptExamples('*'),
+       "(= 0 1 0 (= 1 1 0 (= 2 1 0 (= 0 0 1) (= 0 0 0)) (= 0 0 0)) (= 0 0 0))", ""},
+      {"one class: a leaf without a test", {example({1, 0}, 1), example({0, 1}, 1)}, "(= 0 0 1)", ""},
+      {"one class of other values", {example({0.5F}, 0)}, "(< 0 0 0)", ""},
+      {"no values: the majority", {example({}, 1), example({}, 0), example({}, 1)}, "(= 0 0 1)", ""},
+      {"no value differs, a tie: class 0", {example({1, 0}, 1), example({1, 0}, 0)}, "(= 0 0 0)", ""},
+      // One attribute, from the short first example; the threshold search
+      // puts the wider example first, whose further values are never read.
+      {"examples of different widths", {example({1}, 0), example({0, 1, 1}, 1), example({1}, 0)},
+       "(= 0 1 0 (= 0 0 0) (= 0 0 1))", ""},
+      {"a test that sends every example one way", sendsAllOneWay(),
+       "(< 0 0.6 0 (< 0 0 1) (< 0 0.6 0 (0 0 0 0) (0 0 0 0)))", growthFailure},
+  };
+  for (const auto& c : cases) {
+    const Growth grown = learnFrom(c.set);
+    EXPECT_EQ(describe(grown.tree.get()), c.tree) << c.what;
+    EXPECT_STREQ(grown.failure != nullptr ? grown.failure : "", c.failure) << c.what;
   }
 }
 
-TEST(Learn, EmptiesTheTrainingSetAfterSuccess) {
-  Learner learner;
-  learner.examples = {example({0, 0}, 0), example({0, 1}, 0), example({1, 0}, 0), example({1, 1}, 1)};
-  EXPECT_EQ(learnOutput(learner), "");
-  EXPECT_TRUE(learner.examples.empty());
-  EXPECT_EQ(describe(learner.root.get()), andTree);
-}
-
-TEST(Learn, WithNoExamplesKeepsTheTreeAndPrintsNothing) {
-  Learner learner;
-  learner.examples = {example({1, 1}, 1), example({0, 1}, 0), example({1, 0}, 0), example({0, 0}, 0)};
-  learner.learn();
-  const TreeNode* before = learner.root.get();
-  EXPECT_EQ(learnOutput(learner), "");
-  EXPECT_EQ(learner.root.get(), before);
-  EXPECT_EQ(describe(learner.root.get()), andTree);
-
-  Learner empty;
-  EXPECT_EQ(learnOutput(empty), "");
-  EXPECT_EQ(empty.root, nullptr);
-}
-
-TEST(Learn, ReportsAGrowthFailureAndKeepsThePartialTree) {
-  Learner learner;
-  learner.examples = {example({0.1F}, 0), example({0.3F}, 0), example({0.6F}, 1), example({0.9F}, 1)};
-  EXPECT_EQ(learnOutput(learner), "Illegal C4.5 Tree structure.\n");
-  EXPECT_EQ(learner.examples.size(), 4U);
-  const std::string partial = "(< 0 0.6 0 (< 0 0 1) (< 0 0.6 0 (0 0 0 0) (0 0 0 0)))";
-  EXPECT_EQ(describe(learner.root.get()), partial);
-  // The next learn frees the partial tree and, from the same examples,
-  // fails the same way.
-  EXPECT_EQ(learnOutput(learner), "Illegal C4.5 Tree structure.\n");
-  EXPECT_EQ(describe(learner.root.get()), partial);
+// A learn keeps what the growth made and prints only its failure; a success
+// alone empties the training set. A second learn changes nothing: without
+// examples the very tree stays, and a failure fails again.
+TEST(Learn, KeepsTheGrowthAndEmptiesTheSetOnlyOnSuccess) {
+  const struct {
+    const char* what;
+    ExampleSet set;
+    const char* printed;
+  } cases[] = {
+      {"a success", conceptExamples('&'), ""},
+      {"no examples", {}, ""},
+      {"a growth failure", sendsAllOneWay(), "Illegal C4.5 Tree structure.\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string grown = describe(learnFrom(c.set).tree.get());
+    const std::size_t kept = *c.printed != '\0' ? c.set.size() : 0;
+    Learner learner;
+    learner.examples = c.set;
+    for (int run = 1; run <= 2; ++run) {
+      const TreeNode* before = learner.root.get();
+      EXPECT_EQ(learnOutput(learner), c.printed) << c.what << run;
+      EXPECT_EQ(learner.examples.size(), kept) << c.what << run;
+      EXPECT_EQ(describe(learner.root.get()), grown) << c.what << run;
+      if (run == 2 && kept == 0) {
+        EXPECT_EQ(learner.root.get(), before) << c.what;
+      }
+    }
+  }
 }

@@ -13,33 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "examples/example_generator.h"
 #include "learner/learner.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 
 namespace {
 
 const std::string fitnessCodes = "|^&#%*";
-
-std::size_t widthOf(char fitness) { return fitness == '#' || fitness == '%' || fitness == '*' ? 3 : 2; }
-
-// The concepts, written out from their truth tables.
-int conceptClass(char fitness, const std::vector<float>& v) {
-  int ones = 0;
-  for (const float x : v) ones += x == 1.0F ? 1 : 0;
-  switch (fitness) {
-    case '|':
-    case '#':
-      return ones >= 1 ? 1 : 0;
-    case '^':
-    case '%':
-      return ones == 1 ? 1 : 0;
-    case '*':
-      return ones == 3 ? 1 : 0;
-    default:
-      return ones == 2 ? 1 : 0;
-  }
-}
 
 std::size_t keysWanted() {
   const char* text = std::getenv("TREEBENCH_SOAK_KEYS");
@@ -63,9 +45,7 @@ const char* const notLoaded = "Failed to load.";
 class Script {
  public:
   Script(const TempDir& dir, std::uint32_t seed) : dir_(dir), random_(seed) {
-    writeFile(dir.file("good-and.txt"),
-              ">Pred: =  Case Index: 0  Case Value: 1\n\t>Pred: =  Case Index: 1  Case Value: 1\n"
-              "\t\t^Class: 1\n\t\t^Class: 0\n\t^Class: 0");
+    writeFile(dir.file("good-and.txt"), andFile);
     writeFile(dir.file("good-leaf.txt"), "# by hand\r\n^Class: 1\r\n");
     std::string chain;
     for (int i = 0; i < 200; ++i)
@@ -291,7 +271,7 @@ class Checker {
     const std::string line(text);
     std::vector<float> values;
     char rebuilt[128];
-    if (widthOf(fitness_) == 3) {
+    if (valueCount(fitness_) == 3) {
       if (std::sscanf(line.c_str(), "input: \"%f %c %f %c %f \" response: %d.", &x[0], &f1, &x[1], &f2, &x[2],
                       &response) != 6)
         return bad();
@@ -309,7 +289,7 @@ class Checker {
     for (const float v : values)
       if (v != 0.0F && v != 1.0F) return bad();
     if (f1 != fitness_ || f2 != fitness_ || (response != 0 && response != 1)) return bad();
-    const bool correct = conceptClass(fitness_, values) == response;
+    const bool correct = classOf(fitness_, values) == response;
     if (line != std::string(rebuilt) + (correct ? "\t\t\tCORRECT. " : "\t\t\tWRONG. ")) return bad();
   }
 

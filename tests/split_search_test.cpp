@@ -1,246 +1,143 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <bit>
-#include <cmath>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "induction/tree_builder.h"
-#include "learner/learner.h"
-#include "learner/row_folding.h"
 #include "support/examples.h"
 
 namespace {
 
 using Pairs = std::vector<std::pair<float, int>>;
-using Cuts = std::pair<std::vector<float>, std::vector<std::uint32_t>>;
 
-// A set folded as learn folds the training set, with all its rows.
-struct Folded {
-  RowTable table;
-  std::vector<std::uint32_t> rows;
-
-  explicit Folded(const ExampleSet& set) : table(foldRows(set)), rows(table.rows()) {
-    for (std::uint32_t r = 0; r < rows.size(); ++r) rows[r] = r;
-  }
-  RowSet all() { return RowSet{&table, rows}; }
-};
-
-SortedColumn columnOf(const RowSet& set, std::uint32_t attribute) {
-  SortedColumn column;
-  sortColumn(set, attribute, column);
-  return column;
-}
-
-// A builder prepared for one set as tree growth prepares it: classes
-// counted, predicate chosen.
-struct SplitSearch : ::testing::Test {
+// A builder prepared for a set as the growth prepares it: classes counted,
+// predicate chosen.
+struct Prepared {
+  Folded folded;
   TreeBuilder builder{{false, true}};
-  std::uint32_t majority = 0;
+  std::uint32_t majority;
 
-  void prepare(const RowSet& set) {
-    majority = builder.majorityClass(set);
-    builder.pred = builder.choosePredicate(set);
-  }
-
-  // The sorted (value, class) pairs of one attribute, one for each example.
-  static Pairs sortedOn(const RowSet& set, std::uint32_t attribute) {
-    const SortedColumn column = columnOf(set, attribute);
-    Pairs pairs;
-    for (std::size_t e = 0; e < column.values.size(); ++e) {
-      const ClassTally here = column.from[e];
-      const ClassTally next = column.from[e + 1];
-      const std::uint64_t count = here[0] - next[0] + here[1] - next[1];
-      for (std::uint64_t k = 0; k < count; ++k) pairs.emplace_back(column.values[e], column.classes[e]);
-    }
-    return pairs;
-  }
-
-  // The candidate cuts of one attribute: midpoints and their positions.
-  static Cuts cutsOn(const RowSet& set, std::uint32_t attribute) {
-    Cuts cuts;
-    findCandidates(columnOf(set, attribute), cuts.first, cuts.second);
-    return cuts;
-  }
-
-  float scoreAt(const RowSet& set, std::uint32_t attribute, float threshold) const {
-    return builder.splitScore(majority, builder.countPasses(columnOf(set, attribute), threshold));
+  explicit Prepared(const ExampleSet& set) : folded(set), majority(builder.majorityClass(folded.all())) {
+    builder.pred = builder.choosePredicate(folded.all());
   }
 };
 
-// Given out of order, so that a search that relied on sorted input fails.
-ExampleSet andSet() {
-  return {example({1, 1}, 1), example({0, 1}, 0), example({1, 0}, 0), example({0, 0}, 0)};
+// The sorted (value, class) pairs of a column, one for each example.
+Pairs pairsOf(const SortedColumn& column) {
+  Pairs pairs;
+  for (std::size_t e = 0; e < column.values.size(); ++e) {
+    const std::uint64_t count =
+        column.from[e][0] - column.from[e + 1][0] + column.from[e][1] - column.from[e + 1][1];
+    pairs.insert(pairs.end(), count, {column.values[e], column.classes[e]});
+  }
+  return pairs;
 }
+
+const float unusable = unusableGain;
 
 }  // namespace
 
-TEST_F(SplitSearch, TwoInputAndScoresBothAttributesAlikeAndTakesTheFirst) {
-  Folded folded(andSet());
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(builder.classCounts, (std::vector<float>{3, 1}));
-  EXPECT_EQ(majority, 0U);
-  EXPECT_EQ(builder.pred, '=');
-  EXPECT_EQ(builder.gains, (std::vector<float>{0, 0}));
-  EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 0}, {1, 0}, {1, 1}}));
-  EXPECT_EQ(cutsOn(set, 0), (Cuts{{1}, {2}}));
-  EXPECT_EQ(cutsOn(set, 1), (Cuts{{1}, {2}}));
-
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1}));
-  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
-  EXPECT_EQ(builder.gains, (std::vector<float>{0.848934233F, 0.848934233F}));
-}
-
-TEST_F(SplitSearch, TwoInputXorKeepsTheEarliestOfEqualCandidates) {
-  Folded folded({example({1, 1}, 0), example({1, 0}, 1), example({0, 1}, 1), example({0, 0}, 0)});
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(majority, 0U);
-  EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
-  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F, 1}, {0, 1, 2}}));
-  EXPECT_EQ(scoreAt(set, 0, 0.0F), 1.0F);
-  EXPECT_EQ(scoreAt(set, 0, 0.5F), 0.0F);
-  EXPECT_EQ(scoreAt(set, 0, 1.0F), 1.0F);
-  EXPECT_EQ(builder.bestCandidate(majority, {0.0F, 0.5F, 1.0F}, columnOf(set, 0)), 0U);
-
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds[0], 0.0F);
-  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
-  EXPECT_EQ(builder.gains, (std::vector<float>{1, 1}));
-}
-
-TEST_F(SplitSearch, TwoInputOrHasClassOneAsMajority) {
-  Folded folded({example({1, 0}, 1), example({0, 0}, 0), example({1, 1}, 1), example({0, 1}, 1)});
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(majority, 1U);
-  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0}, {0}}));
-  EXPECT_EQ(cutsOn(set, 1), (Cuts{{0}, {0}}));
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds, (std::vector<float>{0, 0}));
-  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
-  EXPECT_EQ(builder.gains, (std::vector<float>{0.848934233F, 0.848934233F}));
-}
-
-TEST_F(SplitSearch, EqualValuesSortClassZeroFirst) {
-  Folded folded({example({0}, 1), example({0}, 0), example({1}, 0)});
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(sortedOn(set, 0), (Pairs{{0, 0}, {0, 1}, {1, 0}}));
-  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0, 0.5F}, {0, 1}}));
-  EXPECT_EQ(scoreAt(set, 0, 0.0F), 0.725982547F);
-  EXPECT_EQ(scoreAt(set, 0, 0.5F), 0.0F);
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds[0], 0.0F);
-}
-
-TEST_F(SplitSearch, OfEqualValuesTheThresholdTakesTheSmallestBits) {
-  // Given in the order in which a sort that kept equal values as they came
-  // would take -0.0 and -NaN.
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const auto thresholdBits = [this](const ExampleSet& examples) {
-    Folded folded(examples);
-    prepare(folded.all());
-    builder.findThresholds(majority, folded.all());
-    return std::bit_cast<std::uint32_t>(builder.thresholds[0]);
+// The worked examples, each given out of order: x1's sorted pairs, its cuts
+// (the midpoints, and the entries below them) and the scores of the cuts (a
+// lone cut is taken unscored); then every attribute's threshold and score,
+// and the attribute chosen.
+TEST(SplitSearch, WorkedExamples) {
+  const struct {
+    const char* what;
+    ExampleSet set;
+    std::uint32_t majority;
+    Pairs x1;
+    std::vector<float> cuts;
+    std::vector<std::uint32_t> below;
+    std::vector<float> scores;
+    std::vector<float> thresholds;
+    std::vector<float> gains;
+    std::uint32_t chosen;
+  } cases[] = {
+      {"and: equal scores, the first attribute", conceptExamples('&'), 0, {{0, 0}, {0, 0}, {1, 0}, {1, 1}},
+       {1}, {2}, {}, {1, 1}, {0.848934233F, 0.848934233F}, 0},
+      {"xor: the earliest of equal cuts", conceptExamples('^'), 0, {{0, 0}, {0, 1}, {1, 0}, {1, 1}},
+       {0, 0.5F, 1}, {0, 1, 2}, {1, 0, 1}, {0, 0}, {1, 1}, 0},
+      {"or: class 1 the majority", conceptExamples('|'), 1, {{0, 0}, {0, 1}, {1, 1}, {1, 1}},
+       {0}, {0}, {}, {0, 0}, {0.848934233F, 0.848934233F}, 0},
+      {"equal values, class 0 first", {example({0}, 1), example({0}, 0), example({1}, 0)}, 0,
+       {{0, 0}, {0, 1}, {1, 0}}, {0, 0.5F}, {0, 1}, {0.725982547F, 0}, {0}, {0.725982547F}, 0},
+      {"other values: the upper value of the cut",
+       {example({0.9F}, 1), example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)}, 0,
+       {{0.1F, 0}, {0.3F, 0}, {0.6F, 1}, {0.9F, 1}}, {0.450000018F}, {1}, {}, {0.600000024F}, {0.5F}, 0},
+      {"three-input and: above one", conceptExamples('*'), 0,
+       {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 1}}, {1}, {6}, {}, {1, 1, 1},
+       {1.58596563F, 1.58596563F, 1.58596563F}, 0},
+      {"one value: not scored", {example({0}, 1), example({0}, 0)}, 0, {{0, 0}, {0, 1}}, {0}, {0}, {}, {0},
+       {unusable}, noIndex},
+      {"one example: no cut", {example({0, 1, 0.5F}, 1)}, 1, {{0, 1}}, {}, {}, {}, {0, 0, 0},
+       {unusable, unusable, unusable}, noIndex},
   };
-  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1), example({0}, 1)}), 0x00000000U);
-  EXPECT_EQ(thresholdBits({example({0}, 0), example({-0.0F}, 1)}), 0x80000000U);
-  EXPECT_EQ(thresholdBits({example({1}, 0), example({-nan}, 1), example({nan}, 1)}), 0x7FC00000U);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Prepared prepared(c.set);
+    TreeBuilder& builder = prepared.builder;
+    EXPECT_EQ(prepared.majority, c.majority);
+    SortedColumn x1;
+    sortColumn(prepared.folded.all(), 0, x1);
+    EXPECT_EQ(pairsOf(x1), c.x1);
+    std::vector<float> cuts;
+    std::vector<std::uint32_t> below;
+    findCandidates(x1, cuts, below);
+    EXPECT_EQ(cuts, c.cuts);
+    EXPECT_EQ(below, c.below);
+    std::vector<float> scores;
+    builder.bestCandidate(prepared.majority, cuts, x1, &scores);
+    EXPECT_EQ(scores, c.scores);
+    builder.findThresholds(prepared.majority, prepared.folded.all());
+    EXPECT_EQ(builder.thresholds, c.thresholds);
+    EXPECT_EQ(builder.chooseAttribute(prepared.majority), c.chosen);
+    EXPECT_EQ(builder.gains, c.gains);
+  }
 }
 
-TEST_F(SplitSearch, AnAttributeWithOneValueIsNotScored) {
-  Folded folded({example({0}, 1), example({0}, 0)});
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(builder.gains, (std::vector<float>{unusableGain}));
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds[0], 0.0F);
-  EXPECT_EQ(builder.chooseAttribute(majority), noIndex);
-  EXPECT_EQ(builder.gains[0], unusableGain);
-}
-
-TEST_F(SplitSearch, ASingleExampleMakesEveryAttributeUnusable) {
-  Folded one({example({0, 1, 0.5F}, 1)});
-  prepare(one.all());
-  EXPECT_EQ(builder.gains, (std::vector<float>(3, unusableGain)));
-  // Two examples folded into one row are two examples, and a NaN differs
-  // even from another NaN.
+// Equality is tested only where every value is 0 or 1; an attribute is
+// scored (0 until it is) only where its values differ from example to
+// example. The width is the first example's: a missing value reads as NaN,
+// which differs even from another NaN.
+TEST(SplitSearch, ChoosesThePredicateAndTheAttributesThatCanSplit) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  Folded twice({example({0, nan}, 1), example({0, nan}, 1)});
-  prepare(twice.all());
-  EXPECT_EQ(builder.gains, (std::vector<float>{unusableGain, 0.0F}));
+  const struct {
+    const char* what;
+    ExampleSet set;
+    char pred;
+    const char* usable;
+  } cases[] = {
+      {"no examples", {}, '=', ""},
+      {"0 and 1", {example({0, 1}, 0), example({1, 1}, 1)}, '=', "yn"},
+      {"another value", {example({0, 1}, 0), example({1, 0.5F}, 1)}, '<', "yy"},
+      {"close to 1", {example({0.999999F}, 0)}, '<', "n"},
+      {"-0.0", {example({-0.0F}, 0)}, '=', "n"},
+      {"a missing value", {example({0, 1}, 0), example({1}, 1)}, '<', "yy"},
+      {"a value beyond the width", {example({0}, 0), example({1, 0.5F}, 1)}, '=', "y"},
+      {"one example", {example({0, 1, 0.5F}, 1)}, '<', "nnn"},
+      {"two examples in one row", {example({0, nan}, 1), example({0, nan}, 1)}, '<', "ny"},
+  };
+  for (const auto& c : cases) {
+    const Prepared prepared(c.set);
+    std::string usable;
+    for (const float gain : prepared.builder.gains)
+      usable += gain == unusable ? 'n' : gain == 0.0F ? 'y' : '?';
+    EXPECT_EQ(prepared.builder.pred, c.pred) << c.what;
+    EXPECT_EQ(usable, c.usable) << c.what;
+  }
 }
 
-TEST_F(SplitSearch, BestGainPrefersUsableAttributesAndTheLowestIndex) {
-  builder.gains = {unusableGain, 0.0F};
-  EXPECT_EQ(builder.bestGainIndex(), 1U);
-  builder.gains = {unusableGain, unusableGain};
-  EXPECT_EQ(builder.bestGainIndex(), noIndex);
-  builder.gains = {0.5F, 0.5F};
-  EXPECT_EQ(builder.bestGainIndex(), 0U);
-  builder.gains = {0.25F, 0.5F, 0.5F};
-  EXPECT_EQ(builder.bestGainIndex(), 1U);
-}
-
-TEST(PredicateFor, IsEqualityOnlyForValuesZeroAndOne) {
-  const auto predicate = [](const ExampleSet& examples) { return predicateFor(Folded(examples).all()); };
-  EXPECT_EQ(predicate({}), '=');
-  EXPECT_EQ(predicate({example({0, 1}, 0), example({1, 1}, 1)}), '=');
-  EXPECT_EQ(predicate({example({0, 1}, 0), example({1, 0.5F}, 1)}), '<');
-  EXPECT_EQ(predicate({example({0.999999F}, 0)}), '<');
-  EXPECT_EQ(predicate({example({-0.0F}, 0)}), '=');
-  // A value missing from a short example reads as NaN; a wider example's
-  // further values are not read.
-  EXPECT_EQ(predicate({example({0, 1}, 0), example({1}, 1)}), '<');
-  EXPECT_EQ(predicate({example({0}, 0), example({1, 0.5F}, 1)}), '=');
-}
-
-TEST_F(SplitSearch, OtherValuesTakeTheUpperValueOfTheCutAsThreshold) {
-  Folded folded({example({0.9F}, 1), example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)});
-  const RowSet set = folded.all();
-  prepare(set);
-  EXPECT_EQ(builder.pred, '<');
-  EXPECT_EQ(midpoint(0.3F, 0.6F), 0.450000018F);
-  EXPECT_EQ(cutsOn(set, 0), (Cuts{{0.450000018F}, {1}}));
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds[0], 0.600000024F);
-  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
-  EXPECT_EQ(builder.gains[0], 0.5F);
-  // The midpoint of the cut would have sent both classes apart and scored 0.
-  EXPECT_EQ(scoreAt(set, 0, 0.450000018F), 0.0F);
-
-  Folded failing({example({0.1F}, 0), example({0.6F}, 1), example({0.3F}, 0)});
-  prepare(failing.all());
-  builder.findThresholds(majority, failing.all());
-  EXPECT_EQ(builder.thresholds[0], 0.600000024F);
-}
-
-TEST_F(SplitSearch, ThreeInputAndScoresAboveOne) {
-  ExampleSet examples =
-      allCombinations(3, [](const std::vector<float>& v) { return v[0] + v[1] + v[2] == 3; });
-  std::reverse(examples.begin(), examples.end());
-  Folded folded(examples);
-  const RowSet set = folded.all();
-  prepare(set);
-  for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(cutsOn(set, i), (Cuts{{1}, {6}}));
-  builder.findThresholds(majority, set);
-  EXPECT_EQ(builder.thresholds, (std::vector<float>{1, 1, 1}));
-  EXPECT_EQ(builder.chooseAttribute(majority), 0U);
-  EXPECT_EQ(builder.gains, (std::vector<float>(3, 1.58596563F)));
-}
-
-TEST(AttributeOrder, PutsNaNAfterEveryNumber) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  ExampleSet set{example({nan}, 0), example({1}, 1), example({nan}, 1), example({-1}, 0), example({0}, 1)};
-  for (int i = 0; i < 50; ++i)
-    set.push_back(example({i % 3 == 0 ? nan : static_cast<float>(i % 7)}, static_cast<std::uint8_t>(i % 2)));
-  const SortedColumn column = columnOf(Folded(set).all(), 0);
-  const auto firstNaN = column.values.begin() + static_cast<std::ptrdiff_t>(column.numbers);
-  EXPECT_TRUE(std::is_sorted(column.values.begin(), firstNaN));
-  EXPECT_TRUE(std::none_of(column.values.begin(), firstNaN, [](float v) { return std::isnan(v); }));
-  EXPECT_TRUE(std::all_of(firstNaN, column.values.end(), [](float v) { return std::isnan(v); }));
-  EXPECT_NE(firstNaN, column.values.end());
+TEST(SplitSearch, BestGainPrefersUsableAttributesThenTheHighestThenTheLowestIndex) {
+  const std::pair<std::vector<float>, std::uint32_t> cases[] = {{{unusable, 0.0F}, 1},
+                                                                {{unusable, unusable}, noIndex},
+                                                                {{}, noIndex},
+                                                                {{0.5F, 0.5F}, 0},
+                                                                {{0.25F, 0.5F, 0.5F}, 1}};
+  TreeBuilder builder({false, true});
+  for (const auto& [gains, best] : cases) {
+    builder.gains = gains;
+    EXPECT_EQ(builder.bestGainIndex(), best) << ::testing::PrintToString(gains);
+  }
 }

@@ -32,72 +32,67 @@ std::unique_ptr<TreeNode> test(char pred, std::uint32_t index, float value, std:
   return node;
 }
 
-// A chain that goes right at every level, ending in a leaf of class 1.
-std::unique_ptr<TreeNode> chain(std::size_t levels) {
-  auto root = leaf(1);
-  for (std::size_t i = 1; i < levels; ++i) root = test('=', 0, 5.0F, leaf(0), std::move(root));
-  return root;
-}
-
 }  // namespace
 
-TEST(PassesTest, EqualityMatchesOnlyTheExactValue) {
-  EXPECT_TRUE(passesTest('=', 1.0F, 1.0F));
-  EXPECT_FALSE(passesTest('=', std::nextafter(1.0F, 2.0F), 1.0F));
-  EXPECT_TRUE(passesTest('=', -0.0F, 0.0F));
-  EXPECT_FALSE(passesTest('=', notANumber, notANumber));
-}
-
-TEST(PassesTest, EveryOtherPredicateIsStrictlyGreater) {
-  for (const char pred : {'<', '>', '\0', '#'}) {
-    EXPECT_TRUE(passesTest(pred, 0.7F, 0.6F)) << pred;
-    EXPECT_FALSE(passesTest(pred, 0.6F, 0.6F)) << pred;
-    EXPECT_FALSE(passesTest(pred, 0.5F, 0.6F)) << pred;
-    EXPECT_FALSE(passesTest(pred, notANumber, 0.6F)) << pred;
-    EXPECT_FALSE(passesTest(pred, 0.7F, notANumber)) << pred;
+// Whether `value` passes under '=' and under every other predicate.
+TEST(PassesTest, EqualityIsExactAndEveryOtherPredicateStrictlyGreater) {
+  const struct {
+    float value;
+    float caseValue;
+    bool equal;
+    bool greater;
+  } cases[] = {
+      {1.0F, 1.0F, true, false},        {std::nextafter(1.0F, 2.0F), 1.0F, false, true},
+      {-0.0F, 0.0F, true, false},       {notANumber, notANumber, false, false},
+      {0.7F, 0.6F, false, true},        {0.6F, 0.6F, true, false},
+      {0.5F, 0.6F, false, false},       {notANumber, 0.6F, false, false},
+      {0.7F, notANumber, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(passesTest('=', c.value, c.caseValue), c.equal) << c.value << " = " << c.caseValue;
+    for (const char pred : {'<', '>', '\0', '#'})
+      EXPECT_EQ(passesTest(pred, c.value, c.caseValue), c.greater) << c.value << ' ' << pred << c.caseValue;
   }
 }
 
-TEST(Classify, WithoutATreeEveryAnswerIsOne) {
-  const Learner learner;
-  EXPECT_EQ(learner.classify(std::vector<float>{}), 1);
-  EXPECT_EQ(learner.classify(std::vector<float>{0, 0}), 1);
-}
-
-TEST(Classify, ALeafAnswersWithoutReadingAValue) {
-  Learner learner;
-  learner.root = std::make_unique<TreeNode>();
-  EXPECT_EQ(learner.classify(std::vector<float>{}), 0);
-  learner.root = leaf(1);
-  EXPECT_EQ(learner.classify(std::vector<float>{}), 1);
-}
-
-TEST(Classify, FollowsTheTestsDownToALeaf) {
+// A value that passes goes left; NaN and a value the example lacks pass no
+// test. A node with one child answers for the side that is missing.
+TEST(Classify, WalksFromTheRootToALeaf) {
   // x1 = 1 and x2 > 0.5
-  const auto root = test('=', 0, 1.0F, test('<', 1, 0.5F, leaf(1), leaf(0)), leaf(0));
-  EXPECT_EQ(root->classify(std::vector<float>{1, 0.75F}), 1);
-  EXPECT_EQ(root->classify(std::vector<float>{1, 0.5F}), 0);
-  EXPECT_EQ(root->classify(std::vector<float>{0, 0.75F}), 0);
-  EXPECT_EQ(root->classify(std::vector<float>{1, 0.75F, 123.0F}), 1);
-  EXPECT_EQ(root->classify(std::vector<float>{notANumber, 0.75F}), 0);
-}
-
-TEST(Classify, AMissingValueGoesRight) {
-  const auto root = test('=', 2, 1.0F, leaf(1), leaf(0));
-  EXPECT_EQ(root->classify(std::vector<float>{1, 1}), 0);
+  const auto both = test('=', 0, 1.0F, test('<', 1, 0.5F, leaf(1), leaf(0)), leaf(0));
+  const auto third = test('=', 2, 1.0F, leaf(1), leaf(0));
   const auto far = test('<', 0xFFFFFFFFU, -1.0F, leaf(0), leaf(1));
-  EXPECT_EQ(far->classify(std::vector<float>{}), 1);
-}
-
-TEST(Classify, ANodeWithOneChildAnswersForTheMissingSide) {
   auto onlyLeft = test('=', 0, 1.0F, leaf(1), nullptr);
-  onlyLeft->leafClass = 0;
-  EXPECT_EQ(onlyLeft->classify(std::vector<float>{1}), 1);
-  EXPECT_EQ(onlyLeft->classify(std::vector<float>{0}), 0);
   auto onlyRight = test('=', 0, 1.0F, nullptr, leaf(0));
   onlyRight->leafClass = 1;
-  EXPECT_EQ(onlyRight->classify(std::vector<float>{1}), 1);
-  EXPECT_EQ(onlyRight->classify(std::vector<float>{0}), 0);
+  const auto zero = leaf(0);
+  const auto one = leaf(1);
+  const struct {
+    const char* what;
+    const TreeNode* tree;
+    std::vector<float> values;
+    int answer;
+  } cases[] = {
+      {"no tree", nullptr, {}, 1},
+      {"no tree", nullptr, {0, 0}, 1},
+      {"a leaf reads no value", zero.get(), {}, 0},
+      {"a leaf reads no value", one.get(), {}, 1},
+      {"both pass", both.get(), {1, 0.75F}, 1},
+      {"x2 fails", both.get(), {1, 0.5F}, 0},
+      {"x1 fails", both.get(), {0, 0.75F}, 0},
+      {"a further value", both.get(), {1, 0.75F, 123.0F}, 1},
+      {"NaN", both.get(), {notANumber, 0.75F}, 0},
+      {"a missing value", third.get(), {1, 1}, 0},
+      {"the largest index", far.get(), {}, 1},
+      {"only a left child, taken", onlyLeft.get(), {1}, 1},
+      {"only a left child, missing", onlyLeft.get(), {0}, 0},
+      {"only a right child, missing", onlyRight.get(), {1}, 1},
+      {"only a right child, taken", onlyRight.get(), {0}, 0},
+  };
+  for (const auto& c : cases) {
+    const int answer = c.tree != nullptr ? c.tree->classify(c.values) : Learner{}.classify(c.values);
+    EXPECT_EQ(answer, c.answer) << c.what;
+  }
 }
 
 TEST(TreeNode, ADeepChainIsWalkedAndFreedWithoutRecursion) {
@@ -118,7 +113,9 @@ TEST(TreeNode, ADeepChainIsWalkedAndFreedWithoutRecursion) {
     });
     return steps;
   };
-  auto root = chain(levels);
+  // A chain down the right side, ending in a leaf of class 1.
+  auto root = leaf(1);
+  for (std::size_t i = 1; i < levels; ++i) root = test('=', 0, 5.0F, leaf(0), std::move(root));
   EXPECT_EQ(root->classify(std::vector<float>{0}), 1);
   EXPECT_EQ(root->classify(std::vector<float>{5}), 0);
   // Each level's yes leaf, then its no side.

@@ -1,21 +1,19 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <numeric>
 #include <utility>
 #include <vector>
 
+#include "examples/example_generator.h"
+#include "induction/row_table.h"
 #include "learner/example.h"
+#include "learner/row_folding.h"
 
 inline Example example(std::initializer_list<float> values, std::uint8_t classValue) {
   return Example{classValue, std::vector<float>(values)};
-}
-
-// The (value, class) pairs of one attribute, in the set's order.
-inline std::vector<std::pair<float, int>> pairsOf(const ExampleSet& set, std::size_t attribute) {
-  std::vector<std::pair<float, int>> pairs;
-  for (const Example& e : set) pairs.emplace_back(e.values[attribute], e.classValue);
-  return pairs;
 }
 
 // Every combination of `width` values 0 and 1, x1 varying slowest, labelled
@@ -32,3 +30,24 @@ ExampleSet allCombinations(std::size_t width, Label label) {
   }
   return set;
 }
+
+// One example of each input of a concept, labelled by classOf. The last
+// input comes first, so that no attribute is given in sorted order.
+inline ExampleSet conceptExamples(FitnessFunction fitness) {
+  ExampleSet set = allCombinations(
+      valueCount(fitness), [fitness](const std::vector<float>& values) { return classOf(fitness, values); });
+  std::reverse(set.begin(), set.end());
+  return set;
+}
+
+// A set folded as a learn folds the training set, with all its rows.
+struct Folded {
+  RowTable table;
+  std::vector<std::uint32_t> rows;
+
+  explicit Folded(RowTable folded) : table(std::move(folded)), rows(table.rows()) {
+    std::iota(rows.begin(), rows.end(), 0U);
+  }
+  explicit Folded(const ExampleSet& set) : Folded(foldRows(set)) {}
+  RowSet all() { return RowSet{&table, rows}; }
+};

@@ -1,31 +1,13 @@
-// Training sets that the workbench itself never makes but `Learner` accepts:
-// examples of several widths and every kind of float.
+#include "induction/sorted_column.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cmath>
 #include <limits>
+#include <sstream>
 #include <vector>
 
-#include "induction/tree_builder.h"
-#include "learner/learner.h"
 #include "support/examples.h"
-
-TEST(LearnInput, LearnsFromExamplesOfDifferentWidths) {
-  // The narrow example comes first, so the tables are sized for one value;
-  // the threshold search then sorts the wide one to the front.
-  Learner learner;
-  learner.addExample({1}, 0);
-  learner.addExample({0, 1, 1}, 1);
-  learner.addExample({1}, 0);
-  learner.learn();
-  ASSERT_NE(learner.root, nullptr);
-  EXPECT_TRUE(learner.examples.empty());
-  EXPECT_EQ(learner.root->pred, '=');
-  EXPECT_EQ(learner.root->caseIndex, 0U);
-  EXPECT_EQ(learner.classify(std::vector<float>{1}), 0);
-  EXPECT_EQ(learner.classify(std::vector<float>{0, 1, 1}), 1);
-}
 
 TEST(AttributeOrder, IsAStrictWeakOrderOverEveryKindOfFloat) {
   const float inf = std::numeric_limits<float>::infinity();
@@ -59,4 +41,25 @@ TEST(AttributeOrder, IsAStrictWeakOrderOverEveryKindOfFloat) {
   EXPECT_TRUE(before({nan, 0, 1}, {-nan, 0, 1}));
   EXPECT_TRUE(before({-0.0F, 0, 1}, {0.0F, 1, 1}));
   EXPECT_TRUE(before({0.0F, 1, 1}, {-0.0F, 1, 1}));
+}
+
+// Given unsorted, with every tie the order breaks: equal values of both
+// classes, and -0.0 before 0.0 and -NaN before NaN, as a sort that kept
+// equal values as they came would leave them. The threshold search thus
+// meets, of equal values, class 0 first and the smallest bits first. A class
+// byte other than 0 or 1 is counted in neither class.
+TEST(SortedColumn, SortsARowSetAndCountsTheClassesAtAndAfterEachEntry) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Folded folded({example({-nan}, 1), example({2}, 0), example({nan}, 1), example({-0.0F}, 1), example({0}, 1),
+                 example({2}, 0), example({0}, 0), example({-1}, 7), example({nan}, 0)});
+  SortedColumn column;
+  sortColumn(folded.all(), 0, column);
+  std::ostringstream entries;
+  for (std::size_t e = 0; e < column.values.size(); ++e)
+    entries << column.values[e] << ':' << int{column.classes[e]} << ' ';
+  EXPECT_EQ(entries.str(), "-1:7 0:0 0:1 -0:1 2:0 nan:0 nan:1 -nan:1 ");
+  std::ostringstream from;
+  for (const ClassTally& tally : column.from) from << tally[0] << '/' << tally[1] << ' ';
+  EXPECT_EQ(from.str(), "4/4 4/4 3/4 3/3 3/2 1/2 0/2 0/1 0/0 ");
+  EXPECT_EQ(column.numbers, 5U);
 }
