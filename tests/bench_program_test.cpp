@@ -12,6 +12,8 @@
 #include "learner/learner.h"
 #include "support/command.h"
 #include "support/temp_dir.h"
+#include "tools/common/csv_reader.h"
+#include "tools/common/dataset.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -106,6 +108,14 @@ TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
   EXPECT_EQ(fields["depth"], "3");
   // The largest seed still draws.
   EXPECT_EQ(exitCode(runBench({"--generate", "%", "10", "--seed", "4294967295", "--repeat", "1"}).status), 0);
+  // --write writes the very examples drawn, as the CSV reader reads them.
+  const TempDir dir;
+  ASSERT_EQ(exitCode(runBench({"--generate", "%", "50", "--seed", "7", "--write", dir.file("drawn.csv")}).status), 0);
+  Dataset written;
+  ASSERT_EQ(loadCsv(dir.file("drawn.csv"), nullptr, written), std::nullopt);
+  const Dataset drawn = generate('%', 50, 7);
+  EXPECT_EQ(written.values, drawn.values);
+  EXPECT_EQ(written.classes, drawn.classes);
 }
 
 TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {

@@ -50,9 +50,11 @@ Read readText(const std::string& text) {
 TEST(CsvReader, TakesEveryNumberThatStrtofReads) {
   const std::string zeros(100, '0');
   // Rows across many of the reader's blocks, and a line longer than one.
-  std::string rows;
-  std::vector<float> rowValues;
-  std::vector<int> rowClasses;
+  // A first row of its own, so that no line cut by a block's end reads as
+  // the start of the block before it.
+  std::string rows = "1,1,1\n";
+  std::vector<float> rowValues{1, 1};
+  std::vector<int> rowClasses{1};
   for (int i = 0; i < 200000; ++i) {
     rows += i % 2 == 0 ? "1,0.5,1\n" : "0,2,0\r\n";
     rowValues.insert(rowValues.end(), {i % 2 == 0 ? 1.0F : 0.0F, i % 2 == 0 ? 0.5F : 2.0F});
@@ -121,6 +123,7 @@ TEST(CsvReader, LoadsAFileOrStandardInputAndNamesTheFileInARefusal) {
   std::FILE* input = std::tmpfile();
   std::fputs("1,0,1\n0,1,0\n", input);
   std::rewind(input);
+  EXPECT_EQ(loadCsv(dir.path(), nullptr, data), dir.path() + ":1: read failed: Is a directory");
   EXPECT_EQ(loadCsv("-", input, data), std::nullopt);
   std::fclose(input);
   EXPECT_EQ(data.values, (std::vector<float>{1, 0, 0, 1}));

@@ -13,6 +13,7 @@
 #include "tools/common/dataset.h"
 #include "tools/curve/curve_chart.h"
 #include "tools/curve/curve_program.h"
+#include "tools/curve/curve_text.h"
 #include "tools/curve/learning_curve.h"
 
 namespace {
@@ -81,6 +82,35 @@ TEST(CurveChart, DrawsEachShareRoundedToTheNearestTenth) {
   drawCurveChart(LearningCurve{1, 20, alternating, 120}, paired);
   EXPECT_NE(paired.str().find(" 0.6 |\n 0.5 |" + std::string(60, '#') + "\n"), std::string::npos)
       << paired.str();
+}
+
+TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRight) {
+  std::ostringstream out;
+  std::vector<std::size_t> right(18, 2);
+  right[0] = 0;
+  right[1] = right[4] = 1;
+  writeCurveReport(LearningCurve{4, 2, right, 5}, out);
+  const std::string column = "  ## #############\n";
+  const std::string full = " #################\n";
+  EXPECT_EQ(out.str(),
+            "Learning after every 4 examples\n\n"
+            "examples  share right\n1-3       0.5\n4-6       0.833333\n7-9       1\n10-12     1\n"
+            "13-15     1\n16-18     1\n\n"
+            "share of runs right\n"
+            " 1.0 |" + column + " 0.9 |" + column + " 0.8 |" + column + " 0.7 |" + column +
+            " 0.6 |" + column + " 0.5 |" + full + " 0.4 |" + full + " 0.3 |" + full + " 0.2 |" + full +
+            " 0.1 |" + full + " 0.0 +------------------\n      1       10      18\n           example\n\n"
+            "Every run stayed right after example 5, to the last, 18.\n");
+  const struct {
+    std::size_t lastWrong;
+    const char* line;
+  } ends[] = {{0, "Every run was right at every example.\n"},
+              {3, "Not every run stayed right to the end: one was wrong at the last example, 3.\n"}};
+  for (const auto& end : ends) {
+    std::ostringstream report;
+    writeCurveReport(LearningCurve{1, 2, {2, 2, 2}, end.lastWrong}, report);
+    EXPECT_TRUE(report.str().ends_with(end.line)) << report.str();
+  }
 }
 
 TEST(CurveProgram, PrintsTheShareOfRunsRightPerIntervalAndExampleAsCsv) {

@@ -51,11 +51,15 @@ TEST_F(TerminalTest, NamesAreTypedInKeyModeEchoedAndEdited) {
   ASSERT_TRUE(session.waitFor("Tree saved."));
   EXPECT_EQ(readFile(dir.file("tree.bak")), readFile(dir.file("tree.txt")));
   EXPECT_EQ(readFile(dir.file("a")), readFile(dir.file("tree.txt")));
-  // Escape gives the name up.
+  // Ctrl-D gives up an empty name only; Escape gives any name up, and the
+  // answer starts a line of its own.
+  session.send("fsa\x04\x15\x04");
+  ASSERT_TRUE(session.waitFor("a\b \b\r\nFailed to save."));
   session.send("fsabc");
   ASSERT_TRUE(session.waitFor("abc"));
   session.send("\x1b");
   ASSERT_TRUE(session.waitFor("Failed to save."));
+  EXPECT_NE(session.output().find("abc\r\nFailed to save."), std::string::npos);
   ASSERT_TRUE(session.waitFor(prompt));
   EXPECT_FALSE(fileExists(dir.file("abc")));
   // Keys are not echoed: the only trace of the "0" is its example line.

@@ -154,6 +154,7 @@ TEST(TreeFileRead, TakesEveryLeniencyAndNamesTheLinesItReadsLeniently) {
       "the node line does not match \">Pred: P  Case Index: N  Case Value: V\"; what it lacks is read as 0";
   const std::string leaf = "the leaf line does not match \"^Class: N\"; it is read as class 0";
   const std::string after = "text after the last value is not read: ";
+  const std::string cut = "the line holds more than 511 characters after its indentation; the rest is not read";
   const std::string andOnOneLevel =
       ">Pred: =  Case Index: 0  Case Value: 1\n>Pred: =  Case Index: 1  Case Value: 1\n^Class: 1\n^Class: 0\n"
       "^Class: 0";
@@ -221,9 +222,11 @@ TEST(TreeFileRead, TakesEveryLeniencyAndNamesTheLinesItReadsLeniently) {
       {"indentation beyond 511 characters",
        ">\n" + std::string(1000, '\t') + "^Class: 1\n" + std::string(1000, '\t') + "^Class: 0",
        "(0 0 0 0 (0 0 0 1) (0 0 0 0))", {"1: " + node}},
+      // The cut explains whatever else is odd about its line, and only that.
       {"a last line cut at 511 characters", ">\n^Class: 1\n^Class: 1" + std::string(600, 'x'),
-       "(0 0 0 0 (0 0 0 1) (0 0 0 1))",
-       {"1: " + node, "3: the line holds more than 511 characters after its indentation; the rest is not read"}},
+       "(0 0 0 0 (0 0 0 1) (0 0 0 1))", {"1: " + node, "3: " + cut}},
+      {"a last line of blanks cut", ">\n^Class: 1\n^Class: 1" + std::string(600, ' '),
+       "(0 0 0 0 (0 0 0 1) (0 0 0 1))", {"1: " + node, "3: " + cut}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
