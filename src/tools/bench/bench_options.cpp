@@ -20,39 +20,25 @@ std::optional<std::string> takeRepeat(const GivenOption& given, int& repeat) {
 }  // namespace
 
 ParsedBenchArguments parseBenchArguments(const std::vector<std::string>& args) {
-  const CommandLine line = parseCommandLine(args, benchOptions);
-  ParsedBenchArguments parsed;
-  parsed.request = line.request;
-  parsed.error = line.error;
-  if (line.request != CommandRequest::run) return parsed;
-  BenchOptions& options = parsed.options;
   bool seeded = false;
-  std::optional<std::string> error;
-  for (const GivenOption& given : line.options) {
+  const auto take = [&seeded](const GivenOption& given, BenchOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
-        error = takeGenerate(given, options.source);
-        break;
+        return takeGenerate(given, options.source);
       case Option::seed:
         seeded = true;
-        error = takeSeed(given, options.source);
-        break;
+        return takeSeed(given, options.source);
       case Option::repeat:
-        error = takeRepeat(given, options.repeat);
-        break;
+        return takeRepeat(given, options.repeat);
       case Option::save:
-        error = takeFileName(given, "--save", options.save);
-        break;
+        return takeFileName(given, "--save", options.save);
       case Option::write:
-        error = takeFileName(given, "--write", options.write);
-        break;
+        return takeFileName(given, "--write", options.write);
     }
-    if (error) break;
-  }
-  if (!error) error = takeOperands(line.operands, seeded, options.source);
-  if (error) {
-    parsed.request = CommandRequest::misuse;
-    parsed.error = *error;
-  }
-  return parsed;
+    return std::nullopt;
+  };
+  return parseToolArguments<BenchOptions>(
+      args, benchOptions, take, [&seeded](const std::vector<std::string>& operands, BenchOptions& options) {
+        return takeOperands(operands, seeded, options.source);
+      });
 }

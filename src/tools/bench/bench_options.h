@@ -13,11 +13,7 @@ struct BenchOptions {
   std::string write;  // where the examples go as CSV, or empty to learn
 };
 
-struct ParsedBenchArguments {
-  CommandRequest request = CommandRequest::misuse;
-  BenchOptions options;
-  std::string error;  // for misuse: what was wrong, without the program's name
-};
+using ParsedBenchArguments = ParsedArguments<BenchOptions>;
 
 // Reads the arguments after the program's name: FILE.csv or --generate CODE
 // N with --seed S, then --repeat R, --save TREE and --write FILE.csv.

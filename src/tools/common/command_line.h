@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The command lines of the tools, read with glibc's getopt_long as the GNU
@@ -43,6 +44,35 @@ struct CommandLine {
 // called any number of times in one process, but not from two threads at
 // once: getopt_long keeps its state in globals.
 CommandLine parseCommandLine(const std::vector<std::string>& args, std::span<const ToolOption> options);
+
+// What a tool's arguments ask for: a run with `options`, its help or its
+// version, or a misuse that `error` names.
+template <typename Options>
+struct ParsedArguments {
+  CommandRequest request = CommandRequest::misuse;
+  Options options;
+  std::string error;  // for misuse: what was wrong, without the program's name
+};
+
+// Reads `args` against `table`, then hands each option given, in order, to
+// `take(given, options)` and the operands to `finish(operands, options)`.
+// The first message either answers makes the arguments a misuse.
+template <typename Options, typename Take, typename Finish>
+ParsedArguments<Options> parseToolArguments(const std::vector<std::string>& args,
+                                            std::span<const ToolOption> table, Take take, Finish finish) {
+  const CommandLine line = parseCommandLine(args, table);
+  ParsedArguments<Options> parsed{line.request, {}, line.error};
+  if (line.request != CommandRequest::run) return parsed;
+  std::optional<std::string> error;
+  for (std::size_t at = 0; at < line.options.size() && !error; ++at)
+    error = take(line.options[at], parsed.options);
+  if (!error) error = finish(line.operands, parsed.options);
+  if (error) {
+    parsed.request = CommandRequest::misuse;
+    parsed.error = std::move(*error);
+  }
+  return parsed;
+}
 
 // The number that `text` is, when it is all decimal digits and from `least`
 // to `most`.

@@ -50,41 +50,29 @@ std::optional<std::string> takeCode(const std::vector<std::string>& operands, ch
 }  // namespace
 
 ParsedCurveArguments parseCurveArguments(const std::vector<std::string>& args) {
-  const CommandLine line = parseCommandLine(args, curveOptions);
-  ParsedCurveArguments parsed;
-  parsed.request = line.request;
-  parsed.error = line.error;
-  if (line.request != CommandRequest::run) return parsed;
-  CurveOptions& options = parsed.options;
-  std::optional<std::string> error;
-  for (const GivenOption& given : line.options) {
+  const auto take = [](const GivenOption& given, CurveOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::learnEvery:
-        error = takeIntervals(given.value, options.learnEvery);
-        break;
+        return takeIntervals(given.value, options.learnEvery);
       case Option::examples:
-        error = takeCount(given, "example count", maxCurveExamples, options.examples);
-        break;
+        return takeCount(given, "example count", maxCurveExamples, options.examples);
       case Option::runs:
-        error = takeCount(given, "run count", maxRuns, options.runs);
-        break;
+        return takeCount(given, "run count", maxRuns, options.runs);
       case Option::seed: {
         // Read as the other tools read theirs.
         ExampleSource source;
-        error = takeSeed(given, source);
+        const auto error = takeSeed(given, source);
         options.seed = source.seed;
-        break;
+        return error;
       }
       case Option::csv:
         options.csv = true;
         break;
     }
-    if (error) break;
-  }
-  if (!error) error = takeCode(line.operands, options.fitness);
-  if (error) {
-    parsed.request = CommandRequest::misuse;
-    parsed.error = *error;
-  }
-  return parsed;
+    return std::nullopt;
+  };
+  return parseToolArguments<CurveOptions>(
+      args, curveOptions, take, [](const std::vector<std::string>& operands, CurveOptions& options) {
+        return takeCode(operands, options.fitness);
+      });
 }

@@ -22,11 +22,7 @@ struct CurveOptions {
   bool csv = false;
 };
 
-struct ParsedCurveArguments {
-  CommandRequest request = CommandRequest::misuse;
-  CurveOptions options;
-  std::string error;  // for misuse: what was wrong, without the program's name
-};
+using ParsedCurveArguments = ParsedArguments<CurveOptions>;
 
 // Reads the arguments after the program's name: the concept CODE, then
 // --learn-every K[,K...], --examples N, --runs R, --seed S and --csv.

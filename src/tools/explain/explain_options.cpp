@@ -11,26 +11,17 @@ constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", tr
 }  // namespace
 
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args) {
-  const CommandLine line = parseCommandLine(args, explainOptions);
-  ParsedExplainArguments parsed;
-  parsed.request = line.request;
-  parsed.error = line.error;
-  if (line.request != CommandRequest::run) return parsed;
-  ExplainOptions& options = parsed.options;
   bool seeded = false;
-  std::optional<std::string> error;
-  for (const GivenOption& given : line.options) {
+  const auto take = [&seeded](const GivenOption& given,
+                              ExplainOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
-        error = takeGenerate(given, options.source);
-        break;
+        return takeGenerate(given, options.source);
       case Option::seed:
         seeded = true;
-        error = takeSeed(given, options.source);
-        break;
+        return takeSeed(given, options.source);
       case Option::save:
-        error = takeFileName(given, "--save", options.save);
-        break;
+        return takeFileName(given, "--save", options.save);
       case Option::compare:
         options.compare = true;
         break;
@@ -38,14 +29,13 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
         options.dot = true;
         break;
     }
-    if (error) break;
-  }
-  // The digraph stands alone on the output, without the explanation.
-  if (!error && options.compare && options.dot) error = "--compare and --dot cannot be used together";
-  if (!error) error = takeOperands(line.operands, seeded, options.source);
-  if (error) {
-    parsed.request = CommandRequest::misuse;
-    parsed.error = *error;
-  }
-  return parsed;
+    return std::nullopt;
+  };
+  const auto finish = [&seeded](const std::vector<std::string>& operands,
+                                ExplainOptions& options) -> std::optional<std::string> {
+    // The digraph stands alone on the output, without the explanation.
+    if (options.compare && options.dot) return "--compare and --dot cannot be used together";
+    return takeOperands(operands, seeded, options.source);
+  };
+  return parseToolArguments<ExplainOptions>(args, explainOptions, take, finish);
 }

@@ -13,11 +13,7 @@ struct ExplainOptions {
   bool dot = false;      // the tree as a Graphviz digraph instead of the explanation
 };
 
-struct ParsedExplainArguments {
-  CommandRequest request = CommandRequest::misuse;
-  ExplainOptions options;
-  std::string error;  // for misuse: what was wrong, without the program's name
-};
+using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
 
 // Reads the arguments after the program's name: FILE.csv or --generate CODE
 // N with --seed S, --save TREE, and --compare or --dot.

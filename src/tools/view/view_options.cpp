@@ -25,76 +25,66 @@ std::optional<unsigned> tableWidth(std::string_view text) {
   return width;
 }
 
-ParsedArguments usageError(std::string message) {
-  ParsedArguments parsed;
-  parsed.error = std::move(message);
-  return parsed;
-}
-
 }  // namespace
 
-ParsedArguments parseViewArguments(const std::vector<std::string>& args) {
-  const CommandLine line = parseCommandLine(args, viewOptions);
-  ParsedArguments parsed;
-  parsed.request = line.request;
-  parsed.error = line.error;
-  if (line.request != CommandRequest::run) return parsed;
+ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
   bool dot = false;
   bool table = false;
   bool test = false;
-  for (const GivenOption& given : line.options) {
+  const auto take = [&](const GivenOption& given, ViewOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::ascii:
-        parsed.options.ascii = true;
+        options.ascii = true;
         break;
       case Option::dot:
         dot = true;
         break;
       case Option::strict:
-        parsed.options.strict = true;
+        options.strict = true;
         break;
       case Option::table: {
         const auto width = tableWidth(given.value);
         if (!width)
-          return usageError("invalid table width '" + given.value + "': give a number from " +
-                            std::to_string(minTableWidth) + " to " + std::to_string(maxTableWidth));
-        if (table && *width != parsed.options.tableWidth)
-          return usageError("--table=" + std::to_string(parsed.options.tableWidth) +
-                            " and --table=" + std::to_string(*width) + " cannot be used together");
+          return "invalid table width '" + given.value + "': give a number from " +
+                 std::to_string(minTableWidth) + " to " + std::to_string(maxTableWidth);
+        if (table && *width != options.tableWidth)
+          return "--table=" + std::to_string(options.tableWidth) + " and --table=" + std::to_string(*width) +
+                 " cannot be used together";
         table = true;
-        parsed.options.tableWidth = *width;
+        options.tableWidth = *width;
         break;
       }
       case Option::test: {
-        const std::string previous = parsed.options.data;
-        if (const auto error = takeFileName(given, "--test", parsed.options.data)) return usageError(*error);
-        if (test && parsed.options.data != previous)
-          return usageError("--test=" + printable(previous) +
-                            " and --test=" + printable(parsed.options.data) + " cannot be used together");
+        const std::string previous = options.data;
+        if (auto error = takeFileName(given, "--test", options.data)) return error;
+        if (test && options.data != previous)
+          return "--test=" + printable(previous) + " and --test=" + printable(options.data) +
+                 " cannot be used together";
         test = true;
         break;
       }
     }
-  }
-  // Each of these chooses what is printed (--ascii only how the drawing
-  // looks), so no two go together.
-  const std::pair<bool, const char*> modes[] = {
-      {parsed.options.ascii, "--ascii"}, {dot, "--dot"}, {table, "--table"}, {test, "--test"}};
-  const char* chosen = nullptr;
-  for (const auto& [on, name] : modes) {
-    if (!on) continue;
-    if (chosen != nullptr)
-      return usageError(std::string(chosen) + " and " + name + " cannot be used together");
-    chosen = name;
-  }
-  if (line.operands.empty()) return usageError("missing file operand");
-  if (line.operands.size() > 1) return usageError("extra operand '" + line.operands[1] + "'");
-  if (test && parsed.options.data == "-" && line.operands[0] == "-")
-    return usageError("the data and the tree cannot both be read from standard input");
-  parsed.options.mode = dot     ? ViewMode::dot
-                        : table ? ViewMode::table
-                        : test  ? ViewMode::test
-                                : ViewMode::drawing;
-  parsed.options.file = line.operands[0];
-  return parsed;
+    return std::nullopt;
+  };
+  const auto finish = [&](const std::vector<std::string>& operands,
+                          ViewOptions& options) -> std::optional<std::string> {
+    // Each of these chooses what is printed (--ascii only how the drawing
+    // looks), so no two go together.
+    const std::pair<bool, const char*> modes[] = {
+        {options.ascii, "--ascii"}, {dot, "--dot"}, {table, "--table"}, {test, "--test"}};
+    const char* chosen = nullptr;
+    for (const auto& [on, name] : modes) {
+      if (!on) continue;
+      if (chosen != nullptr) return std::string(chosen) + " and " + name + " cannot be used together";
+      chosen = name;
+    }
+    if (operands.empty()) return "missing file operand";
+    if (operands.size() > 1) return "extra operand '" + operands[1] + "'";
+    if (test && options.data == "-" && operands[0] == "-")
+      return "the data and the tree cannot both be read from standard input";
+    options.mode = dot ? ViewMode::dot : table ? ViewMode::table : test ? ViewMode::test : ViewMode::drawing;
+    options.file = operands[0];
+    return std::nullopt;
+  };
+  return parseToolArguments<ViewOptions>(args, viewOptions, take, finish);
 }

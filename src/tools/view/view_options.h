@@ -16,12 +16,8 @@ struct ViewOptions {
   std::string data;         // the CSV file of ViewMode::test; "-" is standard input
 };
 
-struct ParsedArguments {
-  CommandRequest request = CommandRequest::misuse;
-  ViewOptions options;
-  std::string error;  // for misuse: what was wrong, without the program's name
-};
+using ParsedViewArguments = ParsedArguments<ViewOptions>;
 
 // Reads the arguments after the program's name: --ascii, --dot, --table N,
 // --test DATA.csv, --strict and one file.
-ParsedArguments parseViewArguments(const std::vector<std::string>& args);
+ParsedViewArguments parseViewArguments(const std::vector<std::string>& args);

@@ -144,7 +144,7 @@ bool readData(const std::string& file, std::istream& standardInput, std::ostream
 
 int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
               std::ostream& err) {
-  const ParsedArguments parsed = parseViewArguments(args);
+  const ParsedViewArguments parsed = parseViewArguments(args);
   if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
     return *answered;
   const ViewOptions& options = parsed.options;
