@@ -197,7 +197,7 @@ TEST(TreeFileRead, TakesEveryLeniencyAndNamesTheLinesItReadsLeniently) {
        "(= 4 0 0 (0 0 0 0) (0 0 0 1))", {"1: " + node, "2: " + leaf}},
       {"text after the last value", ">Pred: =  Case Index: 0  Case Value: 1 x\n^Class: 1.5\n^Class: 0\t\x01",
        "(= 0 1 0 (0 0 0 1) (0 0 0 0))",
-       {"1: " + after + "\"x\"", "2: " + after + "\".5\"", "3: " + after + "\"\\x01\""}},
+       {"1: " + after + "\"x\"", "2: " + after + "\".5\"", "3: " + after + "\"\x01\""}},
       {"a long text after the last value", "^Class: 1 " + std::string(50, 'y'), "(0 0 0 1)",
        {"1: " + after + "\"" + std::string(40, 'y') + "\"..."}},
       {"numbers cut to their low bits", ">Pred: =  Case Index: 4294967297  Case Value: 1\n^Class: 257\n^Class: -1",

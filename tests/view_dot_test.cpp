@@ -4,7 +4,7 @@
 
 #include "support/text.h"
 #include "support/view.h"
-#include "tools/view/tree_dot.h"
+#include "tools/common/tree_dot.h"
 
 namespace {
 

@@ -61,8 +61,9 @@ TEST(ViewWarnings, NameEachLineReadLenientlyAndFailOnlyUnderStrict) {
   EXPECT_EQ(strict.status, 1);
   EXPECT_EQ(strict.err, named);
   EXPECT_EQ(strict.out, "");
-  // Named before the error of a later line.
-  EXPECT_EQ(runView({"-"}, ">Pred: =  Case Index: 0  Case Value: 1\n^Class: 2\n").err,
+  // Named before the error of a later line, each quoted byte printable.
+  EXPECT_EQ(runView({"-"}, ">Pred: =  Case Index: 0  Case Value: 1 \x1b]2\n^Class: 2\n").err,
+            "treebench-view: -: line 1: text after the last value is not read: \"\\x1b]2\"\n"
             "treebench-view: -: line 2: Class 2 is neither 0 nor 1; read as 2\n"
             "treebench-view: -: line 3: expected a node line (\">\") or a leaf line (\"^\"), found an empty "
             "line or "

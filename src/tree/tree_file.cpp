@@ -15,28 +15,13 @@
 
 #include "tree/tree_walk.h"
 
-std::string printable(std::string_view text) {
-  static const char hex[] = "0123456789abcdef";
-  std::string out;
-  for (const char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    if (std::isprint(code)) {
-      out += c;
-    } else {
-      out += "\\x";
-      out += hex[code >> 4];
-      out += hex[code & 15];
-    }
-  }
-  return out;
-}
-
 namespace {
 
-// The text as a message quotes it: at most 40 characters, in quotes.
+// The text as a message quotes it: at most 40 characters, in quotes. The
+// bytes stay as they are; whoever shows the message makes them printable.
 std::string quoted(std::string_view text) {
   std::string out = "\"";
-  out += printable(text.substr(0, 40));
+  out += text.substr(0, 40);
   out += text.size() > 40 ? "\"..." : "\"";
   return out;
 }

@@ -9,14 +9,10 @@
 
 #include "tree/tree_node.h"
 
-// `text` as a message may show it on a terminal: every byte that does not
-// print (a control character, a byte beyond ASCII) as \x and two hex
-// digits. The reader quotes the lines it names so, and the tools the file
-// names they print.
-std::string printable(std::string_view text);
-
 // Why a tree file was refused, and on which line (counted from 1, comment
-// lines included). Thrown by the reader; `save` and `load` catch it.
+// lines included). Thrown by the reader; `save` and `load` catch it. A
+// reason may quote the line's bytes as they are, control characters
+// included.
 struct TreeFileError {
   std::size_t line = 0;
   std::string reason;

@@ -22,8 +22,8 @@
 #include "tools/bench/bench_options.h"
 #include "tools/common/csv_reader.h"
 #include "tools/common/dataset.h"
+#include "tools/common/printable.h"
 #include "tools/common/program_output.h"
-#include "tree/tree_file.h"
 
 namespace {
 

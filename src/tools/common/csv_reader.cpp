@@ -14,7 +14,7 @@
 #include <new>
 #include <vector>
 
-#include "tree/tree_file.h"
+#include "tools/common/printable.h"
 
 namespace {
 

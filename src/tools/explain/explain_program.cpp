@@ -8,13 +8,13 @@
 #include "learner/learner.h"
 #include "tools/common/csv_reader.h"
 #include "tools/common/dataset.h"
+#include "tools/common/printable.h"
 #include "tools/common/program_output.h"
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
 #include "tools/explain/tree_figures.h"
-#include "tools/view/tree_dot.h"
-#include "tools/view/tree_drawing.h"
-#include "tree/tree_file.h"
+#include "tools/common/tree_dot.h"
+#include "tools/common/tree_drawing.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/explain/figure_text.h"
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_node.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "tools/explain/tree_figures.h"
 
 #include "tools/explain/figure_text.h"
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_node.h"
 
 void TreeFigures::tell(const GrowthEvent& event) {

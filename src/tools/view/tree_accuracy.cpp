@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/common/share_text.h"
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 
 Accuracy measureAccuracy(const TreeNode& root, const Dataset& data, std::size_t keptWrong) {
   Accuracy accuracy;

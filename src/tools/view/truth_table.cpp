@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "examples/example_generator.h"
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_walk.h"
 
 namespace {

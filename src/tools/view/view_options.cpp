@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "tools/common/example_source.h"
+#include "tools/common/printable.h"
 #include "tools/view/truth_table.h"
-#include "tree/tree_file.h"
 
 namespace {
 

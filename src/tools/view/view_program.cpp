@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "tools/common/csv_reader.h"
+#include "tools/common/printable.h"
 #include "tools/common/program_output.h"
 #include "tools/view/tree_accuracy.h"
-#include "tools/view/tree_dot.h"
-#include "tools/view/tree_drawing.h"
+#include "tools/common/tree_dot.h"
+#include "tools/common/tree_drawing.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
 #include "tree/tree_file.h"
@@ -70,7 +71,8 @@ void fileError(std::ostream& err, const std::string& file, const std::string& re
 }
 
 void lineError(std::ostream& err, const std::string& file, std::size_t line, const std::string& reason) {
-  fileError(err, file, "line " + std::to_string(line) + ": " + reason);
+  // A reason may quote the bytes of the line as they stand in the file.
+  fileError(err, file, "line " + std::to_string(line) + ": " + printable(reason));
 }
 
 // Reads the tree the way the workbench's load does, with the same reader, so

@@ -1,11 +1,11 @@
-#include "tools/view/tree_drawing.h"
+#include "tools/common/tree_drawing.h"
 
 #include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_walk.h"
 
 namespace {

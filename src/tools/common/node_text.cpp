@@ -1,4 +1,4 @@
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 
 #include <cmath>
 #include <cstdlib>

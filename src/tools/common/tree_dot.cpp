@@ -1,4 +1,4 @@
-#include "tools/view/tree_dot.h"
+#include "tools/common/tree_dot.h"
 
 #include <cstddef>
 #include <ostream>

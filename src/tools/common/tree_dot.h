@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/view/node_text.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_node.h"
 
 // `text` as a Graphviz quoted string: in quotes, with every quote and
