@@ -24,6 +24,21 @@ std::unique_ptr<TreeNode> treeOf(const std::string& text) {
   return tree;
 }
 
+// The rows of a headerless file: their width, values and classes.
+struct Rows {
+  std::size_t width;
+  std::vector<float> values;
+  std::vector<std::uint8_t> classes;
+
+  Dataset data() const {
+    Dataset data;
+    data.width = width;
+    data.values = values;
+    data.classes = classes;
+    return data;
+  }
+};
+
 }  // namespace
 
 TEST(TreeAccuracy, CountsClassAgainstAnswerAndKeepsTheFirstWrongRows) {
@@ -34,7 +49,7 @@ TEST(TreeAccuracy, CountsClassAgainstAnswerAndKeepsTheFirstWrongRows) {
   const struct {
     const char* what;
     std::string tree;
-    Dataset data;
+    Rows rows;
     Counts counts;
     Wrong wrong;
   } cases[] = {
@@ -55,8 +70,8 @@ TEST(TreeAccuracy, CountsClassAgainstAnswerAndKeepsTheFirstWrongRows) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Accuracy accuracy = measureAccuracy(*treeOf(c.tree), c.data, 2);
-    EXPECT_EQ(accuracy.rows, c.data.size());
+    const Accuracy accuracy = measureAccuracy(*treeOf(c.tree), c.rows.data(), 2);
+    EXPECT_EQ(accuracy.rows, c.rows.classes.size());
     EXPECT_EQ(accuracy.counts, c.counts);
     Wrong wrong;
     for (const WrongRow& row : accuracy.firstWrong) wrong.emplace_back(row.line, row.classValue, row.answer);
