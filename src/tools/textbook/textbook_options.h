@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// How the textbook learner grows and prunes; the defaults are those C4.5's
+// release 8 and Weka's J48 ship with.
+struct TextbookOptions {
+  bool unpruned = false;     // grow and collapse only, without the pessimistic pruning
+  double confidence = 0.25;  // CF, from 0 (exclusive) to 0.5: lower prunes harder
+  std::uint32_t minLeaf = 2;  // M, at least 1: the fewest cases on two branches of a test
+};
+
+// The confidence factors the error estimate is defined for.
+constexpr bool validConfidence(double confidence) { return confidence > 0.0 && confidence <= 0.5; }
