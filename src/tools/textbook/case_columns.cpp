@@ -1,9 +1,58 @@
 #include "tools/textbook/case_columns.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
+#include <bit>
 #include <cmath>
 
 #include "tools/common/dataset.h"
+
+namespace {
+
+// A float's bits as an unsigned key in the order of the floats.
+std::uint32_t sortKey(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  return (bits & 0x80000000U) != 0 ? ~bits : bits | 0x80000000U;
+}
+
+// Sorts entries by value, equal values in the order they came (by row),
+// without NaNs: three stable passes of eleven bits each, skipping a pass
+// where every key has the same digit.
+void sortByValue(std::span<CaseEntry> entries, std::vector<CaseEntry>& buffer) {
+  const std::size_t count = entries.size();
+  constexpr std::size_t small = 4096;
+  if (count < small) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const CaseEntry& x, const CaseEntry& y) { return x.value < y.value; });
+    return;
+  }
+  constexpr unsigned digitBits = 11;
+  constexpr std::size_t buckets = std::size_t{1} << digitBits;
+  std::vector<std::array<std::size_t, buckets>> counts(3);
+  for (auto& digits : counts) digits.fill(0);
+  for (const CaseEntry& entry : entries) {
+    const std::uint32_t key = sortKey(entry.value);
+    for (unsigned pass = 0; pass < 3; ++pass) ++counts[pass][(key >> (pass * digitBits)) & (buckets - 1)];
+  }
+  buffer.resize(count);
+  CaseEntry* from = entries.data();
+  CaseEntry* to = buffer.data();
+  for (unsigned pass = 0; pass < 3; ++pass) {
+    std::array<std::size_t, buckets>& digits = counts[pass];
+    if (std::find(digits.begin(), digits.end(), count) != digits.end()) continue;
+    std::size_t at = 0;
+    for (std::size_t& bucket : digits) at += std::exchange(bucket, at);
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::uint32_t key = sortKey(from[k].value);
+      to[digits[(key >> (pass * digitBits)) & (buckets - 1)]++] = from[k];
+    }
+    std::swap(from, to);
+  }
+  if (from != entries.data()) std::copy_n(from, count, entries.data());
+}
+
+}  // namespace
 
 CaseColumns rootColumns(const Dataset& data) {
   const std::size_t rows = data.size();
@@ -13,6 +62,7 @@ CaseColumns rootColumns(const Dataset& data) {
   root.stride = rows;
   root.count = rows;
   root.known.assign(width, 0);
+  std::vector<CaseEntry> buffer;
   for (std::size_t a = 0; a < width; ++a) {
     const std::span<CaseEntry> column = root.column(a);
     // The cases with a value first, each group in row order.
@@ -26,10 +76,7 @@ CaseColumns rootColumns(const Dataset& data) {
     }
     root.known[a] = static_cast<std::uint32_t>(known);
     const bool nominal = !data.attributes.empty() && data.attributes[a].kind == AttributeKind::nominal;
-    if (!nominal) {
-      std::sort(column.begin(), column.begin() + static_cast<std::ptrdiff_t>(known),
-                [](const CaseEntry& x, const CaseEntry& y) { return x.value < y.value || (x.value == y.value && x.row < y.row); });
-    }
+    if (!nominal) sortByValue(column.first(known), buffer);
   }
   return root;
 }

@@ -29,7 +29,7 @@ struct Pending {
 class Growth {
  public:
   Growth(const Dataset& data, const TextbookOptions& options, const TextbookObserver* observer);
-  TextbookTree grow();
+  GrownTree grow();
 
  private:
   std::uint32_t makeNode();
@@ -124,9 +124,12 @@ void Growth::leaf(std::uint32_t node, TextbookLeafReason reason) {
   if (observer_) observer_->tell(TextbookLeafMade{node, reason, tree_.nodes[node].majority});
 }
 
-TextbookTree Growth::grow() {
+GrownTree Growth::grow() {
   const std::uint32_t root = makeNode();
   CaseColumns columns = rootColumns(data_);
+  // Without missing values every split partitions these columns in place,
+  // so that each node's cases end up side by side in them.
+  const std::shared_ptr<std::vector<CaseEntry>> whole = weights_.empty() ? columns.store : nullptr;
   for (std::size_t a = 0; a < data_.width; ++a) {
     if (nominal(a)) continue;
     // Kept apart: the column itself is partitioned as the tree grows.
@@ -145,7 +148,15 @@ TextbookTree Growth::grow() {
     pending_.pop_back();
     growNode(std::move(next));
   }
-  return std::move(tree_);
+  GrownTree grown{std::move(tree_), {}};
+  if (whole && data_.width > 0) {
+    grown.rows.resize(data_.size());
+    for (std::size_t r = 0; r < grown.rows.size(); ++r) grown.rows[r] = (*whole)[r].row;
+  } else if (data_.width == 0) {
+    grown.rows.resize(data_.size());
+    for (std::size_t r = 0; r < grown.rows.size(); ++r) grown.rows[r] = static_cast<std::uint32_t>(r);
+  }
+  return grown;
 }
 
 void Growth::growNode(Pending pending) {
@@ -262,6 +273,6 @@ void Growth::split(Pending& pending, std::uint32_t attribute, const AttributeTes
 
 }  // namespace
 
-TextbookTree growTextbookTree(const Dataset& data, const TextbookOptions& options, const TextbookObserver* observer) {
+GrownTree growTextbookTree(const Dataset& data, const TextbookOptions& options, const TextbookObserver* observer) {
   return Growth(data, options, observer).grow();
 }

@@ -13,8 +13,8 @@ TextbookTree learnTextbook(const Dataset& data, const TextbookOptions& options, 
   // Cases are numbered in 32 bits, which keeps the columns compact.
   if (data.size() >= std::numeric_limits<std::uint32_t>::max())
     throw std::length_error("the textbook learner takes fewer than 2^32 cases");
-  TextbookTree tree = growTextbookTree(data, options, observer);
-  collapseTextbookTree(tree, observer);
-  if (!options.unpruned) pruneTextbookTree(tree, data, errorEstimate(options.confidence), observer);
-  return preOrder(tree);
+  GrownTree grown = growTextbookTree(data, options, observer);
+  collapseTextbookTree(grown.tree, observer);
+  if (!options.unpruned) pruneTextbookTree(grown, data, errorEstimate(options.confidence), observer);
+  return preOrder(grown.tree);
 }

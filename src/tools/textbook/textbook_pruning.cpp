@@ -26,7 +26,9 @@ struct Cases {
 // `visit.split(node, yesShare)` of each test, before its children; and
 // `visit.done(node, begin, end)` of each test after its children, and
 // answers whether to visit the node again from the start, as after the
-// node's test changed. A range is held in place: a node's cases are
+// node's test changed. `visit.settled(node)` answers whether the node's
+// range is already ordered [yes | no], with nothing missing, the yes part
+// the yes child's weight in cases: then it is not parted again. A range is held in place: a node's cases are
 // ordered [yes only | missing | no only], its yes child takes the first two
 // parts and its no child the last two, and the missing part is saved and
 // restored around each child, so that the node's range is its cases again
@@ -129,12 +131,18 @@ void Router::route(std::uint32_t top, std::size_t begin, std::size_t end, Visit&
         frames_.pop_back();
         continue;
       }
-      const Parts parts = partition(node, frame.begin, frame.end);
-      frame.yesOnly = parts.yesOnly;
-      frame.missing = parts.missing;
-      const double known = parts.yes + parts.no;
-      frame.yesShare = known > 0.0 ? parts.yes / known : 0.5;
-      visit.split(frame.node, frame.yesShare);
+      if (visit.settled(frame.node)) {
+        frame.yesOnly = static_cast<std::size_t>(tree_.nodes[node.yes].weight);
+        frame.missing = 0;
+        frame.yesShare = node.yesShare;
+      } else {
+        const Parts parts = partition(node, frame.begin, frame.end);
+        frame.yesOnly = parts.yesOnly;
+        frame.missing = parts.missing;
+        const double known = parts.yes + parts.no;
+        frame.yesShare = known > 0.0 ? parts.yes / known : 0.5;
+        visit.split(frame.node, frame.yesShare);
+      }
       frame.saved = saved_.rows.size();
       const auto missingBegin = static_cast<std::ptrdiff_t>(frame.begin + frame.yesOnly);
       const auto missingEnd = missingBegin + static_cast<std::ptrdiff_t>(frame.missing);
@@ -162,7 +170,7 @@ void Router::route(std::uint32_t top, std::size_t begin, std::size_t end, Visit&
       saved_.rows.resize(frame.saved);
       saved_.weights.resize(frame.saved);
       const Frame finished = frame;
-      if (visit.done(finished.node, finished.begin, finished.end)) {
+      if (visit.done(finished.node, finished.begin, finished.begin + finished.yesOnly, finished.end)) {
         frames_.back() = Frame{finished.node, finished.begin, finished.end};
       } else {
         frames_.pop_back();
@@ -208,46 +216,62 @@ struct BranchEstimate {
     const Tally t = tally(data, cases, begin, end, classes);
     sum += estimatedErrors(estimate, t.weight, t.errors);
   }
+  bool settled(std::uint32_t) const { return false; }
   void split(std::uint32_t, double) {}
-  bool done(std::uint32_t, std::size_t, std::size_t) { return false; }
+  bool done(std::uint32_t, std::size_t, std::size_t, std::size_t) { return false; }
 };
 
 // The pruning pass: every node reached takes the class weights of the cases
 // that reach it; each test, once its children are pruned, is judged.
 class Pruner {
  public:
-  Pruner(TextbookTree& tree, const Dataset& data, const ErrorEstimate& estimate, const TextbookObserver* observer)
-      : tree_(tree), data_(data), estimate_(estimate), observer_(observer), estimates_(tree.nodes.size(), 0.0) {}
-
-  void prune() {
+  Pruner(GrownTree& grown, const Dataset& data, const ErrorEstimate& estimate, const TextbookObserver* observer)
+      : tree_(grown.tree), data_(data), estimate_(estimate), observer_(observer),
+        ordered_(!grown.rows.empty()), estimates_(tree_.nodes.size(), 0.0) {
     const std::size_t rows = data_.size();
-    cases_.rows.resize(rows);
-    for (std::size_t r = 0; r < rows; ++r) cases_.rows[r] = static_cast<std::uint32_t>(r);
+    if (ordered_) {
+      cases_.rows = std::move(grown.rows);
+      settled_.assign(tree_.nodes.size(), 1);
+      slots_.assign(tree_.nodes.size(), noNode);
+    } else {
+      cases_.rows.resize(rows);
+      for (std::size_t r = 0; r < rows; ++r) cases_.rows[r] = static_cast<std::uint32_t>(r);
+      settled_.assign(tree_.nodes.size(), 0);
+    }
     cases_.weights.assign(rows, 1.0);
-    Router router(tree_, data_, cases_);
-    router.route(0, 0, rows, *this);
   }
 
+  void prune() {
+    Router router(tree_, data_, cases_);
+    router.route(0, 0, cases_.rows.size(), *this);
+  }
+
+  bool settled(std::uint32_t node) const { return settled_[node] != 0; }
+
   void reached(std::uint32_t node, std::size_t begin, std::size_t end) {
-    const std::size_t classCount = tree_.classCount;
-    const std::span<double> classes(tree_.classWeights.data() + std::size_t{node} * classCount, classCount);
-    const Tally t = tally(data_, cases_, begin, end, classes);
     TextbookNode& reachedNode = tree_.nodes[node];
-    reachedNode.weight = t.weight;
-    reachedNode.errors = t.errors;
-    reachedNode.majority = t.majority;
-    if (isLeaf(reachedNode)) estimates_[node] = estimatedErrors(estimate_, t.weight, t.errors);
+    if (!settled(node)) {
+      const std::size_t classCount = tree_.classCount;
+      const std::span<double> classes(tree_.classWeights.data() + std::size_t{node} * classCount, classCount);
+      const Tally t = tally(data_, cases_, begin, end, classes);
+      reachedNode.weight = t.weight;
+      reachedNode.errors = t.errors;
+      reachedNode.majority = t.majority;
+    }
+    if (isLeaf(reachedNode)) estimates_[node] = estimatedErrors(estimate_, reachedNode.weight, reachedNode.errors);
   }
 
   void split(std::uint32_t node, double yesShare) { tree_.nodes[node].yesShare = yesShare; }
 
-  bool done(std::uint32_t node, std::size_t begin, std::size_t end) {
+  bool done(std::uint32_t node, std::size_t begin, std::size_t yesEnd, std::size_t end) {
     TextbookNode& judged = tree_.nodes[node];
     const double leafEstimate = estimatedErrors(estimate_, judged.weight, judged.errors);
     const double subtreeEstimate = estimates_[judged.yes] + estimates_[judged.no];
     // The branch that took the more known weight, the yes branch of equal ones.
-    const std::uint32_t largest = judged.yesShare >= 0.5 ? judged.yes : judged.no;
-    const double branchEstimate = estimateBranch(largest, begin, end);
+    const bool yesLargest = judged.yesShare >= 0.5;
+    const std::uint32_t largest = yesLargest ? judged.yes : judged.no;
+    const double branchEstimate = ordered_ ? estimateWithOthers(largest, yesLargest ? yesEnd : begin, yesLargest ? end : yesEnd)
+                                           : estimateBranch(largest, begin, end);
     TextbookDecision decision = TextbookDecision::kept;
     const double margin = 0.1 + sameFigure;
     if (leafEstimate <= subtreeEstimate + margin && leafEstimate <= branchEstimate + margin) {
@@ -265,23 +289,73 @@ class Pruner {
         judged.test = TextbookTest::leaf;
         estimates_[node] = leafEstimate;
         return false;
-      case TextbookDecision::raised: {
-        // The node becomes its largest branch, which then takes all of the
-        // node's cases and is weighed and pruned again from the start.
-        const TextbookNode branch = tree_.nodes[largest];
-        judged.test = branch.test;
-        judged.attribute = branch.attribute;
-        judged.threshold = branch.threshold;
-        judged.label = branch.label;
-        judged.yes = branch.yes;
-        judged.no = branch.no;
+      case TextbookDecision::raised:
+        raise(node, largest);
         return true;
-      }
     }
     return false;
   }
 
  private:
+  // The node becomes its largest branch, which then takes all of the
+  // node's cases and is weighed and pruned again from the start.
+  void raise(std::uint32_t node, std::uint32_t largest) {
+    TextbookNode& raised = tree_.nodes[node];
+    const TextbookNode branch = tree_.nodes[largest];
+    raised.test = branch.test;
+    raised.attribute = branch.attribute;
+    raised.threshold = branch.threshold;
+    raised.label = branch.label;
+    raised.yes = branch.yes;
+    raised.no = branch.no;
+    std::vector<std::uint32_t> waiting{node};
+    while (!waiting.empty()) {
+      const std::uint32_t at = waiting.back();
+      waiting.pop_back();
+      settled_[at] = 0;
+      if (!isLeaf(tree_.nodes[at])) waiting.insert(waiting.end(), {tree_.nodes[at].yes, tree_.nodes[at].no});
+    }
+  }
+
+  // The branch's estimate on all the node's cases, where each case follows
+  // one path: its leaves' own counts, with the cases of the other branch
+  // (rows `begin` to `end`) added where they arrive. Only the leaves they
+  // reach change their estimates.
+  double estimateWithOthers(std::uint32_t branch, std::size_t begin, std::size_t end) {
+    const std::size_t classCount = tree_.classCount;
+    touched_.clear();
+    added_.clear();
+    for (std::size_t at = begin; at < end; ++at) {
+      const std::uint32_t row = cases_.rows[at];
+      std::uint32_t node = branch;
+      while (!isLeaf(tree_.nodes[node])) {
+        const TextbookNode& test = tree_.nodes[node];
+        node = branchFor(test, data_.value(row, test.attribute)) == Branch::yes ? test.yes : test.no;
+      }
+      if (slots_[node] == noNode) {
+        slots_[node] = static_cast<std::uint32_t>(touched_.size());
+        touched_.push_back(node);
+        added_.resize(added_.size() + classCount, 0.0);
+      }
+      added_[std::size_t{slots_[node]} * classCount + data_.classes[row]] += 1.0;
+    }
+    double sum = estimates_[branch];
+    for (std::size_t k = 0; k < touched_.size(); ++k) {
+      const std::uint32_t leaf = touched_[k];
+      const auto own = tree_.classWeightsOf(leaf);
+      double weight = 0.0;
+      double most = 0.0;
+      for (std::size_t c = 0; c < classCount; ++c) {
+        const double w = own[c] + added_[k * classCount + c];
+        weight += w;
+        most = w > most ? w : most;
+      }
+      sum += estimatedErrors(estimate_, weight, weight - most) - estimates_[leaf];
+      slots_[leaf] = noNode;
+    }
+    return sum;
+  }
+
   double estimateBranch(std::uint32_t branch, std::size_t begin, std::size_t end) {
     branchCases_.rows.assign(cases_.rows.begin() + static_cast<std::ptrdiff_t>(begin),
                              cases_.rows.begin() + static_cast<std::ptrdiff_t>(end));
@@ -297,9 +371,14 @@ class Pruner {
   const Dataset& data_;
   const ErrorEstimate& estimate_;
   const TextbookObserver* observer_;
+  bool ordered_;
   std::vector<double> estimates_;  // of each pruned subtree
+  std::vector<std::uint8_t> settled_;  // nodes whose range and counts the growth left as they are
   Cases cases_;
   Cases branchCases_;
+  std::vector<std::uint32_t> slots_;  // of the leaves reached, into `added_`
+  std::vector<std::uint32_t> touched_;
+  std::vector<double> added_;
 };
 
 }  // namespace
@@ -329,10 +408,10 @@ void collapseTextbookTree(TextbookTree& tree, const TextbookObserver* observer) 
   }
 }
 
-void pruneTextbookTree(TextbookTree& tree, const Dataset& data, const ErrorEstimate& estimate,
+void pruneTextbookTree(GrownTree& grown, const Dataset& data, const ErrorEstimate& estimate,
                        const TextbookObserver* observer) {
-  if (tree.nodes.empty() || data.size() == 0) return;
-  Pruner(tree, data, estimate, observer).prune();
+  if (grown.tree.nodes.empty() || data.size() == 0) return;
+  Pruner(grown, data, estimate, observer).prune();
 }
 
 TextbookTree preOrder(const TextbookTree& tree) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/textbook/error_estimate.h"
+#include "tools/textbook/textbook_growth.h"
 #include "tools/textbook/textbook_observer.h"
 #include "tools/textbook/textbook_tree.h"
 
@@ -20,7 +21,10 @@ void collapseTextbookTree(TextbookTree& tree, const TextbookObserver* observer);
 // its largest branch (subtree raising), whichever the pessimistic error
 // estimates favour, with C4.5's margin of a tenth of a case. A raised
 // branch takes every case of the test it replaces, and is pruned again.
-void pruneTextbookTree(TextbookTree& tree, const Dataset& data, const ErrorEstimate& estimate,
+// Where the growth left its cases in order (`grown.rows`), they are not
+// sent down again, and a branch is estimated from its leaves' own counts
+// and the cases of the other branch alone.
+void pruneTextbookTree(GrownTree& grown, const Dataset& data, const ErrorEstimate& estimate,
                        const TextbookObserver* observer);
 
 // The nodes reachable from the root, in pre-order.
