@@ -67,25 +67,10 @@ ParsedArguments<BenchOptions> parse(const std::vector<std::string>& args) {
       case Option::unpruned:
         options.learn.unpruned = true;
         break;
-      case Option::confidence: {
-        std::size_t used = 0;
-        double value = 0.0;
-        try {
-          value = std::stod(given.value, &used);
-        } catch (const std::exception&) {
-          used = 0;
-        }
-        if (used == 0 || used != given.value.size() || !validConfidence(value))
-          return "bad confidence '" + given.value + "': give a number above 0 and at most 0.5";
-        options.learn.confidence = value;
-        break;
-      }
+      case Option::confidence:
+        return readConfidence(given.value, options.learn);
       case Option::minLeaf:
-        if (const auto m = wholeNumber(given.value.c_str(), 1, 1000000)) {
-          options.learn.minLeaf = static_cast<std::uint32_t>(*m);
-          break;
-        }
-        return badNumber("minimum", given.value, 1, 1000000);
+        return readMinLeaf(given.value, options.learn);
       case Option::repeat:
         if (const auto r = wholeNumber(given.value.c_str(), 1, 1000)) {
           options.repeat = static_cast<unsigned>(*r);

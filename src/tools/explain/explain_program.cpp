@@ -12,6 +12,7 @@
 #include "tools/common/program_output.h"
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
+#include "tools/explain/textbook_explanation.h"
 #include "tools/explain/tree_figures.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
@@ -26,7 +27,9 @@ constexpr const char* helpText =
     "Learn a decision tree as treebench learns it and show why it is what it is:\n"
     "for every node, in the order the tree grows, its examples, each value's\n"
     "candidate cuts with their scores, the value tested and why; then the tree,\n"
-    "drawn as treebench-view draws it.\n"
+    "drawn as treebench-view draws it. With --method textbook, learn as textbook\n"
+    "C4.5 does (release 8, as Weka's J48 -B) and show every step of its growth,\n"
+    "collapse and pruning, then the tree as J48 prints it.\n"
     "\n"
     "FILE.csv holds one example a row: the values, then the class 0 or 1, all\n"
     "numbers, no header. With FILE.csv -, read standard input.\n"
@@ -45,10 +48,22 @@ constexpr const char* helpText =
     "                           the explanation and the drawing: each test with its\n"
     "                           examples of each class and its score, each leaf with\n"
     "                           its examples and how many it misclassifies\n"
+    "      --method METHOD    whose learn to explain: workbench (the default), the\n"
+    "                           workbench's method, or textbook, textbook C4.5: at\n"
+    "                           each node every attribute's candidate tests with\n"
+    "                           their gain, gain less the cost of a numeric cut,\n"
+    "                           split information and gain ratio, the average gain\n"
+    "                           and the test chosen; then each pruning decision\n"
+    "      --unpruned         with --method textbook: do not prune\n"
+    "      --confidence CF    with --method textbook: prune at confidence CF, above 0\n"
+    "                           and at most 0.5 (default 0.25)\n"
+    "      --min-leaf M       with --method textbook: at least M cases, 1 to\n"
+    "                           1000000, on two branches of a test (default 2)\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
-    "--compare and --dot exclude each other.\n"
+    "--compare and --dot exclude each other; they and --save go with the\n"
+    "workbench's method.\n"
     "\n"
     "Exit status:\n"
     " 0  if OK, also when the learn stops with \"Illegal C4.5 Tree structure.\",\n"
@@ -58,7 +73,8 @@ constexpr const char* helpText =
     "\n"
     "Examples:\n"
     "  treebench-explain --generate '^' 20 --seed 3\n"
-    "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n";
+    "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n"
+    "  treebench-explain --method textbook rows.csv\n";
 
 constexpr ToolTexts explainer{programName, helpText, "treebench-explain (treebench) " TREEBENCH_VERSION "\n"};
 
@@ -106,6 +122,18 @@ bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
   return true;
 }
 
+// The textbook learner's growth and pruning, with the tree as J48 prints it.
+int explainTextbook(const ExplainOptions& options, const ExampleSource& from, const Dataset& data,
+                    std::ostream& out, std::ostream& err) {
+  out << source(from, data) << ".\n\n";
+  if (data.size() == 0) {
+    out << "No tree: there are no examples to learn from.\n";
+  } else {
+    writeTextbookExplanation(data, options.textbook, out);
+  }
+  return finishOutput(out, err, programName, programSucceeded);
+}
+
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
   Learner learner;
   {
@@ -117,9 +145,10 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
       err << *refused << '\n';
       return programFailed;
     }
-    fillLearner(learner, data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
+    if (options.method == ExplainMethod::textbook) return explainTextbook(options, from, data, out, err);
+    fillLearner(learner, data);
     if (!options.dot) out << source(from, data) << ".\n\n";
   }
   bool written = true;

@@ -111,6 +111,7 @@ struct TextbookPruned {
   double branchEstimate;   // of its largest branch on all the node's cases; infinity without raising
   std::uint32_t largest;   // that branch
   TextbookDecision decision;
+  std::uint8_t majority;   // the class of a leaf made of the node
 };
 
 using TextbookEvent = std::variant<TextbookNodeBegun, TextbookLeafMade, TextbookAttributeSearched,

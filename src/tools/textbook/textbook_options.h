@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 // How the textbook learner grows and prunes; the defaults are those C4.5's
 // release 8 and Weka's J48 ship with.
@@ -12,3 +14,9 @@ struct TextbookOptions {
 
 // The confidence factors the error estimate is defined for.
 constexpr bool validConfidence(double confidence) { return confidence > 0.0 && confidence <= 0.5; }
+
+// Each reads the text of a command-line value into `options` and answers
+// what is wrong with it, or nothing: a confidence factor from above 0 to
+// 0.5, a minimum of 1 to 1000000 cases.
+std::optional<std::string> readConfidence(const std::string& text, TextbookOptions& options);
+std::optional<std::string> readMinLeaf(const std::string& text, TextbookOptions& options);

@@ -280,7 +280,8 @@ class Pruner {
       decision = TextbookDecision::raised;
     }
     if (observer_)
-      observer_->tell(TextbookPruned{node, subtreeEstimate, leafEstimate, branchEstimate, largest, decision});
+      observer_->tell(
+          TextbookPruned{node, subtreeEstimate, leafEstimate, branchEstimate, largest, decision, judged.majority});
     switch (decision) {
       case TextbookDecision::kept:
         estimates_[node] = subtreeEstimate;
