@@ -12,7 +12,7 @@
 #include "learner/learner.h"
 #include "support/command.h"
 #include "support/temp_dir.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tree/tree_file.h"
 
@@ -63,7 +63,7 @@ TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
   const std::string saved = dir.file("tree.txt");
   const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
   EXPECT_EQ(exitCode(run.status), 1);
-  EXPECT_EQ(run.err, file + ":3: the class is neither 0 nor 1\n");
+  EXPECT_EQ(run.err, "treebench-bench: " + file + ":3: the class is neither 0 nor 1\n");
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(fileExists(saved));
 }
@@ -112,7 +112,7 @@ TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
   const TempDir dir;
   ASSERT_EQ(exitCode(runBench({"--generate", "%", "50", "--seed", "7", "--write", dir.file("drawn.csv")}).status), 0);
   Dataset written;
-  ASSERT_EQ(loadCsv(dir.file("drawn.csv"), nullptr, written), std::nullopt);
+  ASSERT_EQ(loadData(dir.file("drawn.csv"), nullptr, written), std::nullopt);
   const Dataset drawn = generate('%', 50, 7);
   EXPECT_EQ(written.values, drawn.values);
   EXPECT_EQ(written.classes, drawn.classes);

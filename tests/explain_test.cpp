@@ -134,8 +134,8 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
             "  predicate =, as every value is 0 or 1\n"
             "  leaf: class 1, the majority class, as the examples have no values\n\n"
             "The tree, as treebench-view draws it:\nclass 1\n");
-  EXPECT_EQ(explain({"-"}, "").out,
-            "0 examples from standard input.\n\nNo tree: there are no examples to learn from.\n");
+  EXPECT_EQ(explain({"--generate", "|", "0"}).out,
+            "0 examples drawn for | with seed 1.\n\nNo tree: there are no examples to learn from.\n");
 
   // Ties: the first of equal scores wins, among the cuts and the values.
   const std::string xorRun = explain({"-"}, "0,0,0\n0,1,1\n1,0,1\n1,1,0\n").out;
@@ -216,10 +216,12 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     std::string message;
   } refusals[] = {
-      {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
-      {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
+      {{rows}, "treebench-explain: " + rows + ":3: the class is neither 0 nor 1\n"},
+      {{"-"}, "treebench-explain: -:1: the file holds no rows\n"},
+      {{"--save", dir.file("tree\x1b[2J.txt"), "--generate", "|", "0"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
-      {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
+      {{"--dot", "--generate", "|", "0"},
+       "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
   };
   for (const auto& r : refusals) {
     const Explained run = explain(r.args);

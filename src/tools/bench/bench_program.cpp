@@ -20,7 +20,7 @@
 
 #include "learner/learner.h"
 #include "tools/bench/bench_options.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
@@ -123,10 +123,7 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
   Dataset data;
   const auto loadStart = std::chrono::steady_clock::now();
   if (from.fitness == 0) {
-    if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << *refused << '\n';
-      return programFailed;
-    }
+    if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) return programFailed;
   } else {
     data = generate(from.fitness, from.count, from.seed);
   }

@@ -4,9 +4,10 @@
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save, compare, dot };
+enum Option : std::size_t { generate, seed, save, compare, dot, header, noHeader, classColumn };
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}, {"compare"}, {"dot"}};
+constexpr ToolOption explainOptions[] = {generateOption, seedOption,   {"save", true},   {"compare"},
+                                         {"dot"},        headerOption, noHeaderOption, classOption};
 
 }  // namespace
 
@@ -28,6 +29,11 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
       case Option::dot:
         options.dot = true;
         break;
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.source.data);
+      case Option::classColumn:
+        return takeClass(given, options.source.data);
     }
     return std::nullopt;
   };

@@ -6,7 +6,7 @@
 
 #include "induction/growth_observer.h"
 #include "learner/learner.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
@@ -113,8 +113,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     const ExampleSource& from = options.source;
     if (from.fitness != 0) {
       data = generate(from.fitness, from.count, from.seed);
-    } else if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << *refused << '\n';
+    } else if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) {
       return programFailed;
     }
     fillLearner(learner, data);

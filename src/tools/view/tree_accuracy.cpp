@@ -13,13 +13,13 @@ Accuracy measureAccuracy(const TreeNode& root, const Dataset& data, std::size_t 
   accuracy.rows = data.size();
   for (std::size_t row = 0; row < data.size(); ++row) {
     const std::span<const float> values(data.values.data() + row * data.width, data.width);
-    // The CSV reader takes no class but 0 and 1.
+    // The viewer tests data of two classes at most.
     const std::uint8_t classValue = data.classes[row];
     const std::uint8_t answer = root.classify(values);
     ++accuracy.counts[classValue][std::min<std::size_t>(answer, 2)];
     if (answer != classValue && accuracy.firstWrong.size() < keptWrong) {
-      // The CSV reader makes a row of every line, so row N is line N + 1.
-      accuracy.firstWrong.push_back({row + 1, {values.begin(), values.end()}, classValue, answer});
+      const std::size_t line = data.lines.empty() ? row + 1 : data.lines[row];
+      accuracy.firstWrong.push_back({line, {values.begin(), values.end()}, classValue, answer});
     }
   }
   return accuracy;

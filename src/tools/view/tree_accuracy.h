@@ -11,7 +11,7 @@
 
 // A row that the tree answers wrongly.
 struct WrongRow {
-  std::size_t line = 0;  // of the CSV file, from 1
+  std::size_t line = 0;  // of the data file, from 1
   std::vector<float> values;
   std::uint8_t classValue = 0;
   std::uint8_t answer = 0;

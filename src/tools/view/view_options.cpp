@@ -10,9 +10,10 @@
 
 namespace {
 
-enum Option : std::size_t { ascii, dot, table, test, strict };
+enum Option : std::size_t { ascii, dot, table, test, strict, header, noHeader, classColumn };
 
-constexpr ToolOption viewOptions[] = {{"ascii"}, {"dot"}, {"table", true}, {"test", true}, {"strict"}};
+constexpr ToolOption viewOptions[] = {{"ascii"},  {"dot"},        {"table", true}, {"test", true},
+                                      {"strict"}, headerOption, noHeaderOption, classOption};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
@@ -42,6 +43,11 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       case Option::strict:
         options.strict = true;
         break;
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.dataOptions);
+      case Option::classColumn:
+        return takeClass(given, options.dataOptions);
       case Option::table: {
         const auto width = tableWidth(given.value);
         if (!width)
@@ -78,6 +84,9 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       if (chosen != nullptr) return std::string(chosen) + " and " + name + " cannot be used together";
       chosen = name;
     }
+    const DataOptions& data = options.dataOptions;
+    if (!test && (data.header != HeaderRow::decide || !data.classColumn.empty()))
+      return "--header, --no-header and --class go with --test";
     if (operands.empty()) return "missing file operand";
     if (operands.size() > 1) return "extra operand '" + operands[1] + "'";
     if (test && options.data == "-" && operands[0] == "-")

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/common/command_line.h"
+#include "tools/common/data_options.h"
 
 enum class ViewMode { drawing, dot, table, test };
 
@@ -13,7 +14,8 @@ struct ViewOptions {
   bool strict = false;      // a line read leniently fails the run
   unsigned tableWidth = 0;  // set with ViewMode::table
   std::string file;         // "-" is standard input
-  std::string data;         // the CSV file of ViewMode::test; "-" is standard input
+  std::string data;         // the data file of ViewMode::test; "-" is standard input
+  DataOptions dataOptions;  // how that file is read
 };
 
 using ParsedViewArguments = ParsedArguments<ViewOptions>;

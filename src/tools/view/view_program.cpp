@@ -12,7 +12,7 @@
 #include <ostream>
 #include <vector>
 
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
 #include "tools/view/tree_accuracy.h"
@@ -130,16 +130,16 @@ std::FILE* cStreamOver(std::istream& in) {
 }
 
 // Reads the data of --test; on failure says why and answers false.
-bool readData(const std::string& file, std::istream& standardInput, std::ostream& err, Dataset& data) {
+bool readTestData(const std::string& file, const DataOptions& options, std::istream& standardInput,
+                  std::ostream& err, Dataset& data) {
   std::FILE* const input = file == "-" ? cStreamOver(standardInput) : nullptr;
   if (file == "-" && input == nullptr) {
     fileError(err, file, std::strerror(errno));
     return false;
   }
-  const auto refused = loadCsv(file, input, data);
+  const bool loaded = loadForMethod(programName, file, input, options, data, err);
   if (input != nullptr) std::fclose(input);
-  if (refused) err << programName << ": " << *refused << '\n';
-  return !refused;
+  return loaded;
 }
 
 }  // namespace
@@ -154,7 +154,7 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
   Dataset data;
-  if (options.mode == ViewMode::test && !readData(options.data, standardInput, err, data))
+  if (options.mode == ViewMode::test && !readTestData(options.data, options.dataOptions, standardInput, err, data))
     return programFailed;
   // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
