@@ -25,7 +25,7 @@ CommandRun runBench(const std::vector<std::string>& args, const CommandOptions& 
 }
 
 const std::string usage =
-    "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+    "Usage: treebench-bench DATA [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
     "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n";
@@ -128,7 +128,7 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
       // The most examples that can be held depends on the size of one.
       {{"--generate", "|", "18446744073709551615"},
        "bad example count '18446744073709551615': give a number from 0 to "},
-      {{}, "give either a CSV file or --generate"},
+      {{}, "give either a data file or --generate"},
       {{"--generate", "%", "10", "--write="}, "empty file name for --write"},
   };
   for (const auto& u : usages) {

@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "examples/example_generator.h"
@@ -51,7 +53,7 @@ const char* const stoppingRows = "2,1\n0.5,1\n0,1\n2,0\n2,1\n1,0\n";
 TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
   // Equal values sort class 0 first, which makes two scored cuts; the yes
   // side cannot be split and ties, so class 0 answers.
-  EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out,
+  const std::string worked =
             "3 examples of 1 value from standard input.\n"
             "\n"
             "root: 3 examples, 2 of class 0 and 1 of class 1\n"
@@ -75,7 +77,19 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
             "The tree, as treebench-view draws it:\n"
             "x1 = 0\n"
             "\u251c\u2500 yes: class 0\n"
-            "\u2514\u2500 no: class 0\n");
+            "\u2514\u2500 no: class 0\n";
+  EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out, worked);
+  // The same rows with names: the same words, in the names.
+  std::string named = worked;
+  for (const auto& [from, to] : {std::pair{"x1 = 0", "windy = FALSE"}, {"x1", "windy"}, {"class 0", "class no"},
+                                 {"class 1", "class yes"}}) {
+    for (auto at = named.find(from); at != std::string::npos; at = named.find(from, at + std::strlen(to)))
+      named.replace(at, std::strlen(from), to);
+  }
+  EXPECT_EQ(explain({"-"}, "@relation r\n@attribute windy {FALSE,TRUE}\n@attribute play {no,yes}\n@data\n"
+                           "FALSE,yes\nFALSE,no\nTRUE,no\n")
+                .out,
+            named);
 
   // Values other than 0 and 1: the threshold is the upper value of the cut,
   // which nothing exceeds in the no side, so the growth stops there.
@@ -234,8 +248,8 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     const char* message;
   } usages[] = {
-      {{}, "give either a CSV file or --generate"},
-      {{"rows.csv", "--generate", "|", "4"}, "give either a CSV file or --generate"},
+      {{}, "give either a data file or --generate"},
+      {{"rows.csv", "--generate", "|", "4"}, "give either a data file or --generate"},
       {{"--generate", "?", "4"}, "unknown concept code '?'"},
       {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
       {{"--generate", "&", "4", "--seed", "4294967296"},
@@ -244,6 +258,10 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
       {{"--save", "", "a.csv"}, "empty file name for --save"},
       {{"--dot", "a.csv", "--compare"}, "--compare and --dot cannot be used together"},
+      {{"--header", "a.csv", "--no-header"}, "--header and --no-header cannot be used together"},
+      {{"--class=", "a.csv"}, "empty column for --class"},
+      {{"--class=1", "--class", "2", "a.csv"}, "--class=1 and --class=2 cannot be used together"},
+      {{"--class", "2", "--generate", "|", "4"}, "--header, --no-header and --class go with a data file"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);
@@ -276,7 +294,7 @@ TEST(ExplainProgram, EndsWithTheStatusOfWhatHappened) {
   };
   const CommandRun help = runExplainer({"--help"});
   EXPECT_EQ(exitCode(help.status), 0);
-  EXPECT_EQ(help.out.substr(0, 45), "Usage: treebench-explain [OPTION]... FILE.csv");
+  EXPECT_EQ(help.out.substr(0, 41), "Usage: treebench-explain [OPTION]... DATA");
   const CommandRun version = runExplainer({"--version"});
   EXPECT_EQ(exitCode(version.status), 0);
   EXPECT_EQ(version.out, "treebench-explain (treebench) " TREEBENCH_VERSION "\n");

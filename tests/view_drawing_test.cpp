@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -123,5 +124,43 @@ TEST(ViewDrawing, DrawsTheTestThatDecidesTheYesBranch) {
       const bool goesYes = tree->classify(std::vector<float>{sample}) == 1;
       EXPECT_EQ(drawnHolds, goesYes) << context << " with " << sample;
     }
+  }
+}
+
+TEST(NodeText, NamesAttributesValuesAndClassesAsTheDataDo) {
+  DataNames names;
+  names.attributes = {{"outlook", AttributeKind::nominal, {"sunny", "rainy"}}, {"petal length", AttributeKind::numeric, {}}, {}};
+  names.classes = {"no", "yes"};
+  // A node of `pred`, or a leaf of class `caseIndex` for pred 0.
+  const struct {
+    char pred;
+    std::uint32_t caseIndex;
+    float caseValue;
+    const char* text;
+  } cases[] = {
+      {'=', 0, 1, "outlook = rainy"},
+      // A nominal value's order means nothing, nor does an index it lacks.
+      {'>', 0, 0, "outlook > 0"},
+      {'=', 0, 2, "outlook = 2"},
+      {'=', 0, 0.5F, "outlook = 0.5"},
+      {'<', 1, 2.45F, "petal length > 2.45"},
+      // An attribute without a name, or beyond the names, keeps its place.
+      {'=', 2, 1, "x3 = 1"},
+      {'=', 3, 1, "x4 = 1"},
+      {0, 1, 0, "class yes"},
+      {0, 2, 0, "class 2"},
+  };
+  for (const auto& c : cases) {
+    TreeNode node;
+    if (c.pred == 0) {
+      node.leafClass = static_cast<std::uint8_t>(c.caseIndex);
+    } else {
+      node.pred = c.pred;
+      node.caseIndex = c.caseIndex;
+      node.caseValue = c.caseValue;
+      node.left = std::make_unique<TreeNode>();
+      node.right = std::make_unique<TreeNode>();
+    }
+    EXPECT_EQ(nodeText(node, names), c.text);
   }
 }

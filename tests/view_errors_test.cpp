@@ -93,6 +93,7 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
       {{"--test", "a.csv", "--dot", "a.txt"}, "--dot and --test cannot be used together"},
       {{"--test=", "a.txt"}, "empty file name for --test"},
       {{"--test=-", "-"}, "the data and the tree cannot both be read from standard input"},
+      {{"--no-header", "a.txt"}, "--header, --no-header and --class go with --test"},
   };
   for (const auto& usage : usages) {
     const ViewRun run = runView(usage.args);

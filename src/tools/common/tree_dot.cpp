@@ -43,3 +43,7 @@ void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label) {
   });
   out << "}\n";
 }
+
+void writeDot(const TreeNode& root, std::ostream& out, const DataNames& names) {
+  writeDot(root, out, [&names](const TreeNode& node) { return nodeText(node, names); });
+}

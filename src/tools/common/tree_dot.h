@@ -17,7 +17,10 @@ std::string dotQuoted(std::string_view text);
 using DotLabel = std::function<std::string(const TreeNode&)>;
 
 // The tree as a Graphviz digraph: a box for each internal node, an ellipse
-// for each leaf, each with its `label` (by default the viewer's words, its
-// test or its class), and edges labelled "yes" (the test holds, left) and
-// "no".
-void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label = nodeText);
+// for each leaf, each with its `label`, and edges labelled "yes" (the test
+// holds, left) and "no".
+void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label);
+
+// The same with the viewer's words for each node, its test or its class,
+// in the names of the data where there are some.
+void writeDot(const TreeNode& root, std::ostream& out, const DataNames& names = noNames);

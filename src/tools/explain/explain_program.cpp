@@ -7,6 +7,7 @@
 #include "induction/growth_observer.h"
 #include "learner/learner.h"
 #include "tools/common/data_file.h"
+#include "tools/common/data_names.h"
 #include "tools/common/dataset.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
@@ -21,21 +22,26 @@ namespace {
 constexpr const char* programName = "treebench-explain";
 
 constexpr const char* helpText =
-    "Usage: treebench-explain [OPTION]... FILE.csv\n"
+    "Usage: treebench-explain [OPTION]... DATA\n"
     "  or:  treebench-explain [OPTION]... --generate CODE N\n"
     "Learn a decision tree as treebench learns it and show why it is what it is:\n"
     "for every node, in the order the tree grows, its examples, each value's\n"
     "candidate cuts with their scores, the value tested and why; then the tree,\n"
     "drawn as treebench-view draws it.\n"
     "\n"
-    "FILE.csv holds one example a row: the values, then the class 0 or 1, all\n"
-    "numbers, no header. With FILE.csv -, read standard input.\n"
+    "DATA is a data file of two classes: a CSV file of numbers, one example a\n"
+    "row, the values then the class 0 or 1, as the workbench writes them; a CSV\n"
+    "file with names; or an ARFF file. With DATA -, read standard input.\n"
     "\n"
     "      --generate CODE N  draw N examples as the workbench does for the concept\n"
     "                           CODE: '|' or, '^' xor, '&' and, '#' triple or,\n"
     "                           '%' exactly one of three, '*' triple and\n"
     "      --seed S           seed the example generator with S, 0 to 4294967295\n"
     "                           (default 1)\n"
+    "      --header           the first row of the CSV file names the columns\n"
+    "      --no-header        the first row of the CSV file is data\n"
+    "      --class N|NAME     the class is column N (from 1) or the column NAME,\n"
+    "                           not the last\n"
     "      --save TREE        save the tree as the workbench saves it\n"
     "      --compare          at every node, set textbook C4.5's figures beside the\n"
     "                           method's, for comparison: each value's information\n"
@@ -78,15 +84,16 @@ void learnObserved(Learner& learner, const GrowthObserver& observer) {
 }
 
 // The explanation, then the tree drawn.
-void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostream& out) {
+void writeExplanation(const ExplainOptions& options, const DataNames& names, Learner& learner,
+                      std::ostream& out) {
   if (!learner.examples.empty()) {
-    Explanation explanation(out, options.compare);
+    Explanation explanation(out, options.compare, names);
     learnObserved(learner, {[&](const GrowthEvent& event) { explanation.tell(event); }});
     out << '\n';
   }
   if (learner.root) {
     out << "The tree, as treebench-view draws it:\n";
-    drawTree(*learner.root, LineStyle::boxDrawing, out);
+    drawTree(*learner.root, LineStyle::boxDrawing, out, names);
   } else {
     out << "No tree: there are no examples to learn from.\n";
   }
@@ -94,7 +101,7 @@ void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostr
 
 // The digraph alone, so that it can go straight to Graphviz; answers whether
 // there was a tree to write.
-bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
+bool writeTreeDot(const DataNames& names, Learner& learner, std::ostream& out, std::ostream& err) {
   TreeFigures figures;
   if (!learner.examples.empty())
     learnObserved(learner, {[&](const GrowthEvent& event) { figures.tell(event); }});
@@ -102,12 +109,13 @@ bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
     err << programName << ": there is no tree to print: there are no examples to learn from\n";
     return false;
   }
-  writeDot(*learner.root, out, [&](const TreeNode& node) { return figures.label(node); });
+  writeDot(*learner.root, out, [&](const TreeNode& node) { return figures.label(node, names); });
   return true;
 }
 
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
   Learner learner;
+  DataNames names;
   {
     Dataset data;
     const ExampleSource& from = options.source;
@@ -117,15 +125,16 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
       return programFailed;
     }
     fillLearner(learner, data);
+    names = namesOf(data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
     if (!options.dot) out << source(from, data) << ".\n\n";
   }
   bool written = true;
   if (options.dot) {
-    written = writeTreeDot(learner, out, err);
+    written = writeTreeDot(names, learner, out, err);
   } else {
-    writeExplanation(options, learner, out);
+    writeExplanation(options, names, learner, out);
   }
   const int status = finishOutput(out, err, programName, written ? programSucceeded : programFailed);
   if (options.save.empty()) return status;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "induction/growth_observer.h"
+#include "tools/common/data_names.h"
 #include "tools/explain/textbook.h"
 
 // Writes the steps of a learn as the induction tells them, one node after
@@ -17,7 +18,9 @@
 // those of textbook C4.5 that `compare` sets beside them.
 class Explanation {
  public:
-  explicit Explanation(std::ostream& out, bool compare = false) : out_(out), compare_(compare) {}
+  // Names attributes and classes as `names` does, which must outlive it.
+  explicit Explanation(std::ostream& out, bool compare = false, const DataNames& names = noNames)
+      : out_(out), compare_(compare), names_(names) {}
 
   void tell(const GrowthEvent& event);
 
@@ -41,6 +44,7 @@ class Explanation {
 
   std::ostream& out_;
   bool compare_;
+  const DataNames& names_;
   std::vector<std::optional<TextbookCut>> textbook_;  // of the node's attributes, for comparison
   // The growth is depth first, yes before no, so the next node to begin is
   // always the child told of last: the waiting children form a stack, and

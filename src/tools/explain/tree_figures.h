@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "induction/growth_observer.h"
+#include "tools/common/data_names.h"
 
 // What the induction told of each node, kept by the node's address, which
 // stays the same for the life of the tree, so that the figures can be shown
@@ -17,7 +18,7 @@ class TreeFigures {
   // then its set; for a node that was split, the score of the value it
   // tests, and for a leaf, how many of its examples it misclassifies. A
   // node that the growth never reached says so.
-  std::string label(const TreeNode& node) const;
+  std::string label(const TreeNode& node, const DataNames& names = noNames) const;
 
  private:
   struct Figures {

@@ -37,10 +37,16 @@ constexpr const char* helpText =
     "      --dot        print the tree as a Graphviz digraph\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
-    "      --test=DATA.csv  classify every row of DATA.csv (the values, then the\n"
-    "                     class 0 or 1; - reads standard input) as the workbench\n"
-    "                     does, and print the rows right and their share, a table\n"
-    "                     of class against answer and the first 5 wrong rows\n"
+    "      --test=DATA  classify every row of the data file DATA (a CSV file of\n"
+    "                     the values then the class 0 or 1, a CSV file with names\n"
+    "                     or an ARFF file, of two classes; - reads standard input)\n"
+    "                     as the workbench does, and print the rows right and\n"
+    "                     their share, a table of class against answer and the\n"
+    "                     first 5 wrong rows, in the names of the data\n"
+    "      --header     with --test: the first row of DATA names the columns\n"
+    "      --no-header  with --test: the first row of DATA is data\n"
+    "      --class=N|NAME  with --test: the class of DATA is column N (from 1) or\n"
+    "                     the column NAME, not the last\n"
     "      --strict     fail on a line the workbench reads, but not as it is written\n"
     "                     (words that do not match, numbers out of range, text\n"
     "                     after the last value); such lines are always named\n"
@@ -57,7 +63,7 @@ constexpr const char* helpText =
     "Exit status:\n"
     " 0  if OK,\n"
     " 1  if FILE cannot be read or does not hold a complete tree (or, with --strict,\n"
-    "      holds a line read leniently), DATA.csv cannot be read, or output failed,\n"
+    "      holds a line read leniently), DATA cannot be read, or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
     "Examples:\n"
@@ -169,7 +175,7 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       writeTruthTable(*tree, options.tableWidth, out);
       break;
     case ViewMode::test:
-      writeAccuracy(measureAccuracy(*tree, data), out);
+      writeAccuracy(measureAccuracy(*tree, data), out, namesOf(data));
       break;
   }
   return finishOutput(out, err, programName, programSucceeded);
