@@ -81,7 +81,7 @@ class DataReader {
       if (std::string_view(begin, static_cast<std::size_t>(end - begin)).starts_with(byteOrderMark))
         begin += byteOrderMark.size();
     }
-    if (plain_) return takeLines(begin, end, last, [this](const char* b, const char* e) { plain_->take(b, e); });
+    if (plain_) return plain_->take(begin, end, last);
     if (arff_) return takeLines(begin, end, last, [this](const char* b, const char* e) { arff_->take(b, e); });
     return csv_->take(begin, end, last);
   }

@@ -18,14 +18,12 @@ class PlainRows {
   // The lines taken so far.
   std::size_t lines() const { return line_; }
 
-  // One line, without its line end; a CR before it is dropped. Throws
-  // DataError.
-  void take(const char* begin, const char* end);
+  // Takes the whole lines of [begin, end), and the last one without its
+  // line end where `last`; a CR before a line end is dropped. Answers where
+  // the text not taken begins. Throws DataError.
+  const char* take(const char* begin, const char* end, bool last);
 
  private:
-  bool takeDigits(const char* begin, const char* end);
-  void takeNumbers(const char* begin, const char* end);
-
   Dataset& data_;
   std::size_t line_ = 0;
   std::size_t fields_;
