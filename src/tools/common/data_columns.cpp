@@ -27,14 +27,14 @@ DataColumns::DataColumns(Dataset& into, std::vector<Attribute> columns, std::siz
   data_.classAttribute = std::move(columns[classField]);
   data_.classAttribute.kind = AttributeKind::nominal;
   for (std::uint32_t i = 0; i < data_.classAttribute.labels.size(); ++i)
-    classLabels_.emplace(data_.classAttribute.labels[i], i);
+    classLabels_.byLabel.emplace(data_.classAttribute.labels[i], i);
   columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(classField));
   data_.attributes = std::move(columns);
   data_.width = data_.attributes.size();
   labels_.resize(data_.width);
   for (std::size_t a = 0; a < data_.width; ++a) {
     const std::vector<std::string>& labels = data_.attributes[a].labels;
-    for (std::uint32_t i = 0; i < labels.size(); ++i) labels_[a].emplace(labels[i], i);
+    for (std::uint32_t i = 0; i < labels.size(); ++i) labels_[a].byLabel.emplace(labels[i], i);
   }
 }
 
@@ -53,19 +53,28 @@ std::uint32_t DataColumns::labelIndex(Attribute& attribute, LabelIndex& index, s
   return next;
 }
 
+std::uint32_t DataColumns::labelFor(Attribute& attribute, Labels& labels, std::string_view text,
+                                    std::size_t most) {
+  if (const auto found = labels.byLabel.find(text); found != labels.byLabel.end()) return found->second;
+  if (declared_) return std::numeric_limits<std::uint32_t>::max();
+  if (const auto found = labels.byText.find(text); found != labels.byText.end()) return found->second;
+  // A number is keyed by its value: 1.0 is the label 1.
+  char buffer[shortestTextSize];
+  float number = 0.0F;
+  const std::string_view key =
+      parseNumber(text, number) ? std::string_view(buffer, shortestText(number, buffer)) : text;
+  const std::uint32_t index = labelIndex(attribute, labels.byLabel, key, most);
+  if (key != text && index != std::numeric_limits<std::uint32_t>::max()) labels.byText.emplace(text, index);
+  return index;
+}
+
 void DataColumns::row(std::span<const std::string_view> fields, std::size_t line) {
   const std::string_view classText = fields[classField_];
   if (isMissing(classText)) {
     if (data_.rowsWithoutClass++ == 0) data_.firstRowWithoutClass = line;
     return;
   }
-  // A class of numbers keys its labels by value, as a nominal column does.
-  char buffer[shortestTextSize];
-  float number = 0.0F;
-  const std::string_view key = !declared_ && parseNumber(classText, number)
-                                   ? std::string_view(buffer, shortestText(number, buffer))
-                                   : classText;
-  const std::uint32_t classIndex = labelIndex(data_.classAttribute, classLabels_, key, maxClasses);
+  const std::uint32_t classIndex = labelFor(data_.classAttribute, classLabels_, classText, maxClasses);
   if (classIndex == std::numeric_limits<std::uint32_t>::max()) {
     if (declared_)
       throw DataError{line, "field " + std::to_string(classField_ + 1) + ", " + quoted(classText) +
@@ -84,7 +93,8 @@ float DataColumns::value(std::size_t attribute, std::string_view text, std::size
   if (isMissing(text)) return std::numeric_limits<float>::quiet_NaN();
   if (data_.attributes[attribute].kind == AttributeKind::nominal) return label(attribute, text, field, line);
   float number = 0.0F;
-  if (parseNumber(text, number)) return number;
+  const char* const end = text.data() + text.size();
+  if (leadingNumber(text.data(), end, number) == end || parseNumber(text, number)) return number;
   const Attribute& column = data_.attributes[attribute];
   if (declared_)
     throw DataError{line, "field " + std::to_string(field + 1) + " is not a number, and attribute " +
@@ -95,11 +105,7 @@ float DataColumns::value(std::size_t attribute, std::string_view text, std::size
 
 float DataColumns::label(std::size_t attribute, std::string_view text, std::size_t field, std::size_t line) {
   Attribute& column = data_.attributes[attribute];
-  char buffer[shortestTextSize];
-  float number = 0.0F;
-  const std::string_view key =
-      !declared_ && parseNumber(text, number) ? std::string_view(buffer, shortestText(number, buffer)) : text;
-  const std::uint32_t index = labelIndex(column, labels_[attribute], key, maxLabels);
+  const std::uint32_t index = labelFor(column, labels_[attribute], text, maxLabels);
   if (index != std::numeric_limits<std::uint32_t>::max()) return static_cast<float>(index);
   if (declared_)
     throw DataError{line, "field " + std::to_string(field + 1) + ", " + quoted(text) +
@@ -118,7 +124,7 @@ void DataColumns::makeNominal(std::size_t attribute) {
     float& value = data_.values[at];
     if (std::isnan(value)) continue;
     const std::string_view key(buffer, shortestText(value, buffer));
-    value = static_cast<float>(labelIndex(column, labels_[attribute], key, maxLabels));
+    value = static_cast<float>(labelIndex(column, labels_[attribute].byLabel, key, maxLabels));
   }
 }
 

@@ -37,18 +37,25 @@ class DataColumns {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
   using LabelIndex = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
+  // A column's labels by their text, and in a CSV file the other texts of
+  // the numbers among them, such as 1.0 for the label 1, each found once.
+  struct Labels {
+    LabelIndex byLabel;
+    LabelIndex byText;
+  };
 
   float value(std::size_t attribute, std::string_view text, std::size_t field, std::size_t line);
   float label(std::size_t attribute, std::string_view text, std::size_t field, std::size_t line);
   void makeNominal(std::size_t attribute);
   std::uint32_t labelIndex(Attribute& attribute, LabelIndex& index, std::string_view text, std::size_t most);
+  std::uint32_t labelFor(Attribute& attribute, Labels& labels, std::string_view text, std::size_t most);
   std::string className() const;
 
   Dataset& data_;
   std::size_t classField_;
   bool declared_;
-  std::vector<LabelIndex> labels_;  // of each attribute, for its nominal values
-  LabelIndex classLabels_;
+  std::vector<Labels> labels_;  // of each attribute, for its nominal values
+  Labels classLabels_;
 };
 
 // Whether a field stands for a missing value.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -47,6 +48,11 @@ bool parseNumber(const char* begin, const char* end, float& value) {
   while (end > begin && isBlank(end[-1])) --end;
   if (begin == end) return false;
   if (leadingNumber(begin, end, value) == end) return true;
+  // What strtof alone takes starts with a sign, a digit, a point, an
+  // infinity or a NaN, or white space other than blanks: a name such as
+  // "sunny" needs no copy to be told apart.
+  const auto first = static_cast<unsigned char>(*begin);
+  if (std::strchr("+-.0123456789iInN\v\f\r\n", first) == nullptr || first == 0) return false;
   return strtofNumber(begin, end, value);
 }
 
