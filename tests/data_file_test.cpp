@@ -31,14 +31,19 @@ struct Read {
   std::string reason;
 };
 
-Read readText(const std::string& text, const DataOptions& options = {}, Dataset* kept = nullptr) {
+// The reader's blocks, and blocks small enough to cut every text at every
+// place, across every record and byte-order mark.
+constexpr std::size_t blockSizes[] = {dataBlockSize, 1, 2, 3, 5, 8};
+
+Read readText(const std::string& text, const DataOptions& options = {}, Dataset* kept = nullptr,
+              std::size_t blockSize = dataBlockSize) {
   std::FILE* file = std::tmpfile();
   std::fwrite(text.data(), 1, text.size(), file);
   std::rewind(file);
   Dataset data;
   Read read;
   try {
-    readData(file, data, options);
+    readData(file, data, options, blockSize);
   } catch (const DataError& error) {
     read.line = error.line;
     read.reason = error.reason;
@@ -112,9 +117,11 @@ TEST(DataFile, RefusesABadRowOfThePlainFormNamingItsLineAndReason) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    const Read read = readText(c.text);
-    EXPECT_EQ(read.line, c.line);
-    EXPECT_EQ(read.reason, c.reason);
+    for (const std::size_t block : blockSizes) {
+      const Read read = readText(c.text, {}, nullptr, block);
+      EXPECT_EQ(read.line, c.line);
+      EXPECT_EQ(read.reason, c.reason);
+    }
   }
 }
 
@@ -246,10 +253,12 @@ TEST(DataFile, ReadsNamedDataFromCsvAndArff) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    Dataset data;
-    const Read read = readText(c.text, c.options, &data);
-    EXPECT_EQ(read.reason, "");
-    EXPECT_EQ(describe(data), c.read);
+    for (const std::size_t block : blockSizes) {
+      Dataset data;
+      const Read read = readText(c.text, c.options, &data, block);
+      EXPECT_EQ(read.reason, "") << block;
+      EXPECT_EQ(describe(data), c.read) << block;
+    }
   }
 }
 
@@ -297,8 +306,10 @@ TEST(DataFile, RefusesBadDataNamingTheLineAndReason) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 80));
-    const Read read = readText(c.text, c.options);
-    EXPECT_EQ(std::to_string(read.line) + ": " + read.reason, c.refusal);
+    for (const std::size_t block : blockSizes) {
+      const Read read = readText(c.text, c.options, nullptr, block);
+      EXPECT_EQ(std::to_string(read.line) + ": " + read.reason, c.refusal) << block;
+    }
   }
 }
 

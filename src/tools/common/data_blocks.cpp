@@ -1,5 +1,6 @@
 #include "tools/common/data_blocks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -9,9 +10,6 @@
 #include "tools/common/data_error.h"
 
 namespace {
-
-// Reads go to the kernel a block at a time.
-constexpr std::size_t blockSize = std::size_t{1} << 20;
 
 // Fills [buffer, buffer + size) as far as the file goes; `ended` when the
 // file ended on the way. A read that fails leaves its cause in `failure`,
@@ -37,8 +35,9 @@ std::size_t readSome(std::FILE* file, char* buffer, std::size_t size, bool& ende
 
 }  // namespace
 
-void readBlocks(std::FILE* file, const TakeText& take, const std::function<std::size_t()>& line) {
-  std::size_t capacity = blockSize;
+void readBlocks(std::FILE* file, const TakeText& take, const std::function<std::size_t()>& line,
+                std::size_t blockSize) {
+  std::size_t capacity = std::max<std::size_t>(blockSize, 1);
   std::unique_ptr<char[]> buffer(new char[capacity]);
   std::size_t held = 0;  // text not taken yet, at the front of the buffer
   for (bool ended = false; !ended;) {

@@ -14,4 +14,5 @@ using TakeText = std::function<const char*(const char* begin, const char* end, b
 // that fails throws DataError with the reason, at `line()`, the line where
 // the text not taken yet begins: it is never taken for the end of the
 // file. A read interrupted by a signal is read again.
-void readBlocks(std::FILE* file, const TakeText& take, const std::function<std::size_t()>& line);
+void readBlocks(std::FILE* file, const TakeText& take, const std::function<std::size_t()>& line,
+                std::size_t blockSize);

@@ -185,14 +185,14 @@ void reserveForFile(std::FILE* file, Dataset& data) {
 
 }  // namespace
 
-void readData(std::FILE* file, Dataset& into, const DataOptions& options) {
+void readData(std::FILE* file, Dataset& into, const DataOptions& options, std::size_t blockSize) {
   into = Dataset{};
   Dataset read;
   reserveForFile(file, read);
   DataReader reader(read, options);
   readBlocks(
       file, [&reader](const char* begin, const char* end, bool last) { return reader.take(begin, end, last); },
-      [&reader] { return reader.line(); });
+      [&reader] { return reader.line(); }, blockSize);
   reader.finish();
   // The blocks that the buffer and a growing vector left behind may stay
   // resident, beside which the training set would then sit. The room

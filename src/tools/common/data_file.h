@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <iosfwd>
 #include <optional>
@@ -15,9 +16,14 @@
 // and CRLF line ends are read too. The text is read a block at a time,
 // never whole; a read that fails is a refusal, never the end of the file.
 
-// Reads `file` into `into`. Throws DataError; on a throw `into` is left
-// empty.
-void readData(std::FILE* file, Dataset& into, const DataOptions& options = {});
+// Reads go to the kernel a block at a time.
+constexpr std::size_t dataBlockSize = std::size_t{1} << 20;
+
+// Reads `file` into `into`, `blockSize` bytes at a time (tests make it
+// small, to cut the text at every place). Throws DataError; on a throw
+// `into` is left empty.
+void readData(std::FILE* file, Dataset& into, const DataOptions& options = {},
+              std::size_t blockSize = dataBlockSize);
 
 // Reads the file `name`, or `standardInput` for the name "-". Answers
 // nothing, or why the file was refused: "NAME: cannot open: REASON",
