@@ -143,22 +143,45 @@ TEST(DataFile, LoadsAFileOrStandardInputAndNamesTheFileInARefusal) {
   EXPECT_EQ(data.values, (std::vector<float>{1, 0, 0, 1}));
 }
 
-TEST(DataFile, RefusesALineThatCannotBeHeldInMemory) {
+TEST(DataFile, RefusesWhatCannotBeHeldInMemory) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than the limit leaves";
 #else
-  // The endless first line of /dev/zero, with 256 MiB of address space left.
+  // The endless first line of /dev/zero, and endless rows of named data,
+  // with 256 MiB of address space left.
+  cookie_io_functions_t endless{};
+  endless.read = [](void* cookie, char* buffer, std::size_t size) -> ssize_t {
+    auto& header = *static_cast<bool*>(cookie);
+    const char* const text = header ? "1,x\n" : "a,b\n";
+    header = true;
+    const std::size_t n = size / 4 * 4;
+    for (std::size_t i = 0; i < n; ++i) buffer[i] = text[i % 4];
+    return static_cast<ssize_t>(n);
+  };
+  bool header = false;
+  std::FILE* rows = fopencookie(&header, "r", endless);
+  const struct {
+    std::string name;
+    std::FILE* file;
+    const char* refusal;
+  } cases[] = {
+      {"/dev/zero", nullptr, "/dev/zero:1: the line is too long to be held in memory"},
+      {"-", rows, "-: out of memory"},
+  };
   std::size_t pages = 0;
   std::ifstream("/proc/self/statm") >> pages;
   rlimit before{};
   ASSERT_EQ(getrlimit(RLIMIT_AS, &before), 0);
   rlimit limited = before;
   limited.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (std::size_t{256} << 20);
-  ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
-  Dataset data;
-  const auto refused = loadData("/dev/zero", nullptr, data);
-  ASSERT_EQ(setrlimit(RLIMIT_AS, &before), 0);
-  EXPECT_EQ(refused, "/dev/zero:1: the line is too long to be held in memory");
+  for (const auto& c : cases) {
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &limited), 0);
+    Dataset data;
+    const auto refused = loadData(c.name, c.file, data);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &before), 0);
+    EXPECT_EQ(refused, c.refusal);
+  }
+  std::fclose(rows);
 #endif
 }
 
