@@ -45,17 +45,14 @@ void Explanation::tell(const GrowthEvent& event) {
 }
 
 void Explanation::begin(const NodeBegun& node) {
-  // The root is the first node told of; every other waits since its
-  // parent split.
-  if (waiting_.empty()) {
+  // The path of a node is its parent's, the last one begun at the depth
+  // above, with its branch.
+  depth_ = node.place.depth;
+  if (node.place.branch == Branch::root) {
     path_ = "root";
-    depth_ = 0;
   } else {
-    const Waiting child = waiting_.back();
-    waiting_.pop_back();
-    depth_ = child.depth;
     path_.resize(ends_[depth_ - 1]);
-    path_ += child.yes ? ".yes" : ".no";
+    path_ += node.place.branch == Branch::yes ? ".yes" : ".no";
   }
   ends_.resize(depth_);
   ends_.push_back(path_.size());
@@ -175,8 +172,6 @@ void Explanation::split(const NodeSplit& split) {
           << nine(node.caseValue) << ": " << examples(split.passing)
           << (split.passing == 1 ? " passes" : " pass") << " to yes, " << split.failing
           << (split.failing == 1 ? " fails" : " fail") << " to no\n";
-  waiting_.push_back({depth_ + 1, false});
-  waiting_.push_back({depth_ + 1, true});
 }
 
 void Explanation::stop(const GrowthStopped& stopped) {
@@ -186,18 +181,18 @@ void Explanation::stop(const GrowthStopped& stopped) {
        << (split_.passing == 0 ? "no example passes its test" : "every example passes its test") << ".\n"
        << "What is left is the tree as far as it grew: " << path_ << " keeps its test,\n"
        << "and its two children are empty leaves of class 0.\n";
-  // The nodes still to grow besides those two, which are the last told of,
-  // in the order they would have grown: the stack's, so the deepest first.
-  // Each is the no child of an ancestor of this node.
-  if (waiting_.size() <= 2) return;
-  const std::size_t others = waiting_.size() - 2;
-  out_ << (others == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
-                       : "The nodes not grown yet are empty leaves of class 0 too:");
-  for (std::size_t k = others; k-- > 0;) {
-    const Waiting& child = waiting_[k];
-    out_ << (k + 1 == others ? " " : ", ");
-    out_.write(path_.data(), static_cast<std::streamsize>(ends_[child.depth - 1]));
-    out_ << (child.yes ? ".yes" : ".no");
+  // The nodes still to grow besides those two, which come first, in the
+  // order they would have grown. Each hangs on an ancestor of this node,
+  // whose path is a prefix of this one's.
+  if (stopped.notGrown.size() <= 2) return;
+  const auto others = stopped.notGrown.subspan(2);
+  out_ << (others.size() == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
+                              : "The nodes not grown yet are empty leaves of class 0 too:");
+  for (std::size_t k = 0; k < others.size(); ++k) {
+    const NodePlace& place = others[k];
+    out_ << (k == 0 ? " " : ", ");
+    out_.write(path_.data(), static_cast<std::streamsize>(ends_[place.depth - 1]));
+    out_ << (place.branch == Branch::yes ? ".yes" : ".no");
   }
   out_ << ".\n";
 }
