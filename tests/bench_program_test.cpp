@@ -63,7 +63,7 @@ TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
   const std::string saved = dir.file("tree.txt");
   const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
   EXPECT_EQ(exitCode(run.status), 1);
-  EXPECT_EQ(run.err, file + ":3: the class is neither 0 nor 1\n");
+  EXPECT_EQ(run.err, "treebench-bench: " + file + ":3: the class is neither 0 nor 1\n");
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(fileExists(saved));
 }
@@ -180,7 +180,8 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
 
   const CommandRun unwritten = runBench({"--generate", "|", "10", "--write", dir.file("\a/rows.csv")});
   EXPECT_EQ(exitCode(unwritten.status), 1);
-  EXPECT_EQ(unwritten.err, dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
+  EXPECT_EQ(unwritten.err,
+            "treebench-bench: " + dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
 
   CommandOptions closed;
   closed.closedOutput = true;

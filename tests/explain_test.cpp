@@ -216,7 +216,7 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     std::string message;
   } refusals[] = {
-      {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
+      {{rows}, "treebench-explain: " + rows + ":3: the class is neither 0 nor 1\n"},
       {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
       {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},

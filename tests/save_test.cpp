@@ -24,9 +24,9 @@
 
 #include "learner/learner.h"
 #include "safety/file_saving.h"
-#include "safety/signals.h"
 #include "support/command.h"
 #include "support/ending_signals.h"
+#include "support/file_faults.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
@@ -318,7 +318,7 @@ void checkTheSaveRule(const std::string& base) {
     {
       const std::optional<AsNobody> other = rule.asNobody ? std::make_optional<AsNobody>() : std::nullopt;
       if (other && !other->ok()) FAIL() << "cannot act as another user";
-      EXPECT_TRUE(saveFile(file.c_str(), text));
+      EXPECT_EQ(saveFile(file.c_str(), text), 0);
     }
     EXPECT_EQ(readFile(file), text);
     EXPECT_EQ(inodeOf(file) == inode, rule.inPlace);
@@ -416,7 +416,7 @@ TEST_F(Save, WritesIntoAFifoOnlyWhileItIsRead) {
                 poll(&ready, 1, -1);
                 close(leaving);
               });
-              const bool saved = saveFile(fifo.c_str(), std::string(1 << 20, 't'));
+              const bool saved = saveFile(fifo.c_str(), std::string(1 << 20, 't')) == 0;
               leaver.join();
               return saved;
             }),
@@ -492,42 +492,35 @@ std::size_t entriesOf(const std::string& folder) {
 
 TEST(SaveSignals, EveryEndingSignalRemovesThePendingTemporaryFileAndThenEndsTheProgram) {
   const TempDir dir;
+  const std::string tree = dir.file("tree.txt");
+  writeFile(tree, "old");
+  // The signal comes at the save's first write: into the temporary file, or
+  // into the file itself where it is written in place.
+  const auto savedUnder = [&](int signal, bool ignored = false) {
+    return inChild([&] {
+      if (ignored) std::signal(signal, SIG_IGN);
+      const FaultsInjected raising([signal](FileCall call) { return call == FileCall::write ? raise(signal) : 0; });
+      return saveFile(tree.c_str(), "new") == 0;
+    });
+  };
   for (const int signal : endingSignals()) {
     SCOPED_TRACE(strsignal(signal));
-    EXPECT_EQ(inChild([&] {
-                std::string name = dir.file(".tree.txt.XXXXXX");
-                if (createTemporaryFile(name) < 0) _exit(3);
-                raise(signal);
-                return true;
-              }),
-              "signal " + std::to_string(signal));
-    EXPECT_EQ(entriesOf(dir.path()), 0U);
+    EXPECT_EQ(savedUnder(signal), "signal " + std::to_string(signal));
+    EXPECT_EQ(readFile(tree), "old");
+    EXPECT_EQ(entriesOf(dir.path()), 1U);
   }
   // A signal that was ignored when the program started stays ignored, as
   // under nohup.
-  EXPECT_EQ(inChild([&] {
-              std::signal(SIGHUP, SIG_IGN);
-              std::string name = dir.file(".tree.txt.XXXXXX");
-              if (createTemporaryFile(name) < 0) _exit(3);
-              raise(SIGHUP);
-              return unlink(name.c_str()) == 0;
-            }),
-            "true");
+  EXPECT_EQ(savedUnder(SIGHUP, true), "true");
+  EXPECT_EQ(readFile(tree), "new");
+  EXPECT_EQ(entriesOf(dir.path()), 1U);
   // Held back while a file is written in place, a signal acts once the
   // text is whole.
-  EXPECT_EQ(inChild([&] {
-              std::string name = dir.file(".tree.txt.XXXXXX");
-              if (createTemporaryFile(name) < 0) _exit(3);
-              {
-                const SignalsHeld held;
-                raise(SIGUSR1);
-                writeFile(dir.file("whole.txt"), "whole");
-              }
-              return true;
-            }),
-            "signal " + std::to_string(SIGUSR1));
-  EXPECT_EQ(readFile(dir.file("whole.txt")), "whole");
-  EXPECT_EQ(entriesOf(dir.path()), 1U);
+  ASSERT_EQ(link(tree.c_str(), dir.file("link.txt").c_str()), 0);
+  writeFile(tree, "old");
+  EXPECT_EQ(savedUnder(SIGUSR1), "signal " + std::to_string(SIGUSR1));
+  EXPECT_EQ(readFile(tree), "new");
+  EXPECT_EQ(entriesOf(dir.path()), 2U);
 }
 
 TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {

@@ -38,10 +38,10 @@ TEST(ViewErrors, SayWhyAFileCannotBeRead) {
   const ViewRun missing = runView({dir.file("\x1b[2J\a.txt")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err,
-            "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") + ": No such file or directory\n");
+            "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") + ": cannot open: No such file or directory\n");
   const ViewRun folder = runView({"--dot", dir.path()});
   EXPECT_EQ(folder.status, 1);
-  EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": Is a directory\n");
+  EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": line 1: read failed: Is a directory\n");
   EXPECT_EQ(folder.out, "");
 }
 
@@ -132,7 +132,7 @@ TEST(ViewProgram, ExitsWithTheStatusOfItsRun) {
   EXPECT_EQ(drawn.err, "");
   const CommandRun missing = runViewProgram({dir.file("missing.txt")});
   EXPECT_EQ(exitCode(missing.status), 1);
-  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": No such file or directory\n");
+  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": cannot open: No such file or directory\n");
   const CommandRun misused = runViewProgram({"--colour"});
   EXPECT_EQ(exitCode(misused.status), 2);
   EXPECT_EQ(misused.err, "treebench-view: unrecognized option '--colour'\n" + tryHelp);

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "tools/common/example_source.h"
-#include "tools/common/printable.h"
 #include "tools/view/truth_table.h"
 
 namespace {
@@ -58,8 +57,7 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
         const std::string previous = options.data;
         if (auto error = takeFileName(given, "--test", options.data)) return error;
         if (test && options.data != previous)
-          return "--test=" + printable(previous) + " and --test=" + printable(options.data) +
-                 " cannot be used together";
+          return "--test=" + previous + " and --test=" + options.data + " cannot be used together";
         test = true;
         break;
       }
