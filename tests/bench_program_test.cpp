@@ -183,6 +183,20 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
   EXPECT_EQ(unwritten.err,
             "treebench-bench: " + dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
 
+  // Written whole or not at all: beyond the file size limit the old file stays.
+  const std::string kept = dir.file("keep.csv");
+  writeFile(kept, std::string(8000, '1'));
+  CommandOptions limited;
+  limited.fileSizeLimit = 16384;
+  const CommandRun tooLarge = runBench({"--generate", "#", "100000", "--write", kept}, limited);
+  EXPECT_EQ(exitCode(tooLarge.status), 1);
+  EXPECT_EQ(tooLarge.err, "treebench-bench: " + kept + ": cannot write: File too large\n");
+  EXPECT_EQ(readFile(kept), std::string(8000, '1'));
+
+  const CommandRun none = runBench({"--generate", "&", "0"});
+  EXPECT_EQ(exitCode(none.status), 1);
+  EXPECT_EQ(none.err, "treebench-bench: there are no examples to learn from\n");
+
   CommandOptions closed;
   closed.closedOutput = true;
   const CommandRun lost = runBench({"--generate", "|", "10"}, closed);

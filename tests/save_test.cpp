@@ -535,3 +535,40 @@ TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
   // A line end keeps the tree off the message printed after it.
   EXPECT_EQ(output, std::string("before ") + andFile + "\n");
 }
+
+TEST_F(Save, SavesInAFolderWhosePathIsLongerThanPathMax) {
+  // So deep that the folder is reached only from the working folder.
+  EXPECT_EQ(inChild([&] {
+              const std::string part(200, 'd');
+              if (chdir(dir.path().c_str()) != 0) _exit(3);
+              for (int i = 0; i < 25; ++i)
+                if (mkdir(part.c_str(), 0700) != 0 || chdir(part.c_str()) != 0) _exit(3);
+              writeFile("tree.txt", "old");
+              const bool saved = learner.save("tree.txt") && readFile("tree.txt") == andFile;
+              unlink("tree.txt");
+              for (int i = 0; i < 25; ++i)
+                if (chdir("..") != 0 || rmdir(part.c_str()) != 0) _exit(4);
+              return saved;
+            }),
+            "true");
+}
+
+TEST_F(Save, SavesTheFirstTimeAFileThatAnOverlayCopiesUpAsItIsOpened) {
+  const std::string outcome = inChild([&] {
+    const std::string root = dir.file("overlay");
+    if (mkdir(root.c_str(), 0700) != 0 || !privateMounts() || mount("none", root.c_str(), "tmpfs", 0, nullptr) != 0)
+      _exit(3);
+    for (const char* part : {"/lower", "/upper", "/work", "/merged"}) mkdir((root + part).c_str(), 0700);
+    // With two names it is written in place, and opened for writing it
+    // becomes a new file of the upper layer.
+    writeFile(root + "/lower/tree.txt", "old");
+    const std::string layers =
+        "lowerdir=" + root + "/lower,upperdir=" + root + "/upper,workdir=" + root + "/work";
+    if (link((root + "/lower/tree.txt").c_str(), (root + "/lower/link.txt").c_str()) != 0 ||
+        mount("overlay", (root + "/merged").c_str(), "overlay", 0, layers.c_str()) != 0)
+      _exit(3);
+    return learner.save((root + "/merged/tree.txt").c_str()) && readFile(root + "/merged/tree.txt") == andFile;
+  });
+  if (outcome == "exit 3") GTEST_SKIP() << "cannot mount an overlay here";
+  EXPECT_EQ(outcome, "true");
+}

@@ -82,6 +82,7 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
   } usages[] = {
       {{}, "missing file operand"},
       {{"a.txt", "b.txt"}, "extra operand 'b.txt'"},
+      {{"a.txt", "\x1b]2;T\a.txt"}, "extra operand '\\x1b]2;T\\x07.txt'"},
       {{"--table", "0", "a.txt"}, "invalid table width '0'"},
       {{"--table=17", "a.txt"}, "invalid table width '17'"},
       {{"--table", "two", "a.txt"}, "invalid table width 'two'"},
@@ -162,4 +163,27 @@ TEST(ViewProgram, OutputThatCannotBeWrittenIsNoSuccess) {
     EXPECT_EQ(exitCode(run.status), 1) << args[0];
     EXPECT_EQ(run.err, "treebench-view: write error: No space left on device\n") << args[0];
   }
+}
+
+TEST(ViewProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the memory limit leaves";
+#else
+  // A million nodes, each line read leniently, in two megabytes.
+  std::string tree;
+  const std::function<void(int)> grow = [&](int depth) {
+    tree += depth == 0 ? "^\n" : ">\n";
+    if (depth == 0) return;
+    grow(depth - 1);
+    grow(depth - 1);
+  };
+  grow(20);
+  const TempDir dir;
+  writeFile(dir.file("tree.txt"), tree);
+  CommandOptions small;
+  small.memoryLimit = 64U << 20;
+  const CommandRun run = runViewProgram({dir.file("tree.txt")}, small);
+  EXPECT_EQ(exitCode(run.status), 1);
+  EXPECT_EQ(run.err, "treebench-view: out of memory\n");
+#endif
 }
