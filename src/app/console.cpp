@@ -65,29 +65,6 @@ bool continuedSinceAsked() {
   return was;
 }
 
-// Waits until `fd` has something to read (true), or until the program goes
-// on after a stop (false), also one that came before the call. SIGCONT is
-// held until ppoll lets it in, so that a continue between the look at the
-// flag and the wait cannot go unseen.
-bool awaitInputOrContinue(int fd) {
-  sigset_t cont;
-  sigemptyset(&cont);
-  sigaddset(&cont, SIGCONT);
-  sigset_t saved;
-  sigprocmask(SIG_BLOCK, &cont, &saved);
-  sigset_t waiting = saved;
-  sigdelset(&waiting, SIGCONT);
-  pollfd ready{fd, POLLIN, 0};
-  bool readable = false;
-  while (!readable && !continuedSinceAsked()) {
-    // An error is left for the read to find.
-    const int result = ppoll(&ready, 1, nullptr, &waiting);
-    readable = result > 0 || (result < 0 && errno != EINTR);
-  }
-  sigprocmask(SIG_SETMASK, &saved, nullptr);
-  return readable;
-}
-
 // The next byte of standard input, or EOF at its end or on an error; a
 // read that a signal interrupted is made again.
 int nextInputByte(std::FILE* in) {
@@ -193,13 +170,28 @@ void echo(const char* text) {
 // Waits until the terminal has a byte (or has gone). Each time the program
 // goes on after a stop meanwhile, the screen holds the shell's lines rather
 // than ours: `shownAgain`, and what was typed of a name, are printed again.
+// SIGCONT is held until ppoll lets it in, so that a continue between the
+// look at the flag and the wait cannot go unseen.
 void awaitTerminal(Console& console, const char* shownAgain, const char* typed) {
   if (console.pending >= 0) return;
-  while (!awaitInputOrContinue(console.terminal)) {
-    if (shownAgain == nullptr) continue;
-    std::fputs(shownAgain, stdout);
-    echo(typed);
+  sigset_t cont;
+  sigemptyset(&cont);
+  sigaddset(&cont, SIGCONT);
+  sigset_t saved;
+  sigprocmask(SIG_BLOCK, &cont, &saved);
+  sigset_t waiting = saved;
+  sigdelset(&waiting, SIGCONT);
+  pollfd ready{console.terminal, POLLIN, 0};
+  for (;;) {
+    if (continuedSinceAsked() && shownAgain != nullptr) {
+      std::fputs(shownAgain, stdout);
+      echo(typed);
+    }
+    const int result = ppoll(&ready, 1, nullptr, &waiting);
+    // An error is left for the read to find.
+    if (result > 0 || (result < 0 && errno != EINTR)) break;
   }
+  sigprocmask(SIG_SETMASK, &saved, nullptr);
 }
 
 // Erases the last character of the name, all of its bytes, from the name and

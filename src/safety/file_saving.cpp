@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <linux/limits.h>
@@ -107,18 +106,15 @@ void removePending() {
   }
 }
 
-// Six letters that differ from try to try and from process to process. Not
-// secret: O_EXCL alone keeps the file the program's own.
+// Six hex digits that differ from try to try and from process to process.
+// Not secret: O_EXCL alone keeps the file the program's own.
 std::string suffix() {
-  static std::uint64_t count = 0;
+  static unsigned long count = 0;
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  std::uint64_t bits = ++count * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(now.tv_nsec) ^
-                       static_cast<std::uint64_t>(getpid()) << 32;
-  bits = (bits ^ bits >> 31) * 0xBF58476D1CE4E5B9ULL;
-  static constexpr char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::string text;
-  for (int i = 0; i < 6; ++i, bits /= 62) text += letters[bits % 62];
+  const auto bits = static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(getpid()) << 8 ^ ++count * 40503;
+  char text[24];
+  std::snprintf(text, sizeof text, "%06lx", bits & 0xFFFFFF);
   return text;
 }
 
