@@ -192,7 +192,7 @@ bool takeOver(int fd, const Place& place, const struct stat& old) {
   return isOpenAs(from.fd, old) &&
          retried(FileCall::other, [&] { return fchown(fd, old.st_uid, old.st_gid); }) == 0 &&
          retried(FileCall::other, [&] { return fchmod(fd, old.st_mode & 07777); }) == 0 &&
-         copyAttributes(path.c_str(), fd) && fstat(fd, &made) == 0 && made.st_uid == old.st_uid &&
+         copyAttributes(path.c_str(), fd) && retried(FileCall::other, [&] { return fstat(fd, &made); }) == 0 && made.st_uid == old.st_uid &&
          made.st_gid == old.st_gid && (made.st_mode & 07777) == (old.st_mode & 07777);
 }
 
@@ -264,7 +264,7 @@ int writeInPlace(const Place& place, std::string_view text) {
   // Its close is not looked at: by then the text it answers for is synced.
   const Descriptor file(openWithoutWaiting(place.folder.fd, place.name.c_str(), O_RDWR));
   struct stat opened {};
-  if (file.fd < 0 || fstat(file.fd, &opened) != 0) return errno;
+  if (file.fd < 0 || retried(FileCall::other, [&] { return fstat(file.fd, &opened); }) != 0) return errno;
   // Opened for writing, a file of an overlay's lower layer is copied up into
   // a new one, so the file opened need not be the one examined. It is what
   // the name now stands for, and so what is saved, while it is still a plain
