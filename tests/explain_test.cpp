@@ -232,8 +232,13 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     const char* message;
   } usages[] = {
-      {{}, "give either a CSV file or --generate"},
-      {{"rows.csv", "--generate", "|", "4"}, "give either a CSV file or --generate"},
+      {{}, "give one of a CSV file, --generate and --session"},
+      {{"rows.csv", "--generate", "|", "4"}, "give one of a CSV file, --generate and --session"},
+      {{"--session", "a.log", "a.csv"}, "give one of a CSV file, --generate and --session"},
+      {{"--learn", "2", "a.csv"}, "--learn goes with --session"},
+      {{"--session", "a.log", "--seed", "3"}, "--seed goes with --generate"},
+      {{"--session", "a.log", "--learn", "0"}, "bad learn number '0': give a number from 1 to "},
+      {{"--session=", "--learn", "1"}, "empty file name for --session"},
       {{"--generate", "?", "4"}, "unknown concept code '?'"},
       {{"--generate", "#", "-1"}, "bad example count '-1': give a number from 0 to "},
       {{"--generate", "&", "4", "--seed", "4294967296"},

@@ -1,12 +1,26 @@
 #include "tools/explain/explain_options.h"
 
+#include <limits>
 #include <optional>
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save, compare, dot };
+enum Option : std::size_t { generate, seed, save, compare, dot, session, learn };
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption, {"save", true}, {"compare"}, {"dot"}};
+constexpr ToolOption explainOptions[] = {generateOption, seedOption,        {"save", true}, {"compare"},
+                                         {"dot"},        {"session", true}, {"learn", true}};
+
+// The examples come from one of a CSV file, --generate and a session log,
+// whose learn --learn picks.
+std::optional<std::string> takeSession(const std::vector<std::string>& operands, bool seeded,
+                                       const ExplainOptions& options) {
+  const bool session = !options.session.empty();
+  if (!operands.empty() + (options.source.fitness != 0) + session != 1)
+    return std::string("give one of a CSV file, --generate and --session");
+  if (options.learn != 0 && !session) return std::string("--learn goes with --session");
+  if (seeded && session) return std::string("--seed goes with --generate");
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -28,6 +42,15 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
       case Option::dot:
         options.dot = true;
         break;
+      case Option::session:
+        return takeFileName(given, "--session", options.session);
+      case Option::learn: {
+        constexpr unsigned long long most = std::numeric_limits<std::size_t>::max();
+        const auto number = wholeNumber(given.value.c_str(), 1, most);
+        if (!number) return badNumber("learn number", given.value, 1, most);
+        options.learn = static_cast<std::size_t>(*number);
+        break;
+      }
     }
     return std::nullopt;
   };
@@ -35,6 +58,8 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
                                 ExplainOptions& options) -> std::optional<std::string> {
     // The digraph stands alone on the output, without the explanation.
     if (options.compare && options.dot) return "--compare and --dot cannot be used together";
+    if (auto refused = takeSession(operands, seeded, options)) return refused;
+    if (!options.session.empty()) return std::nullopt;
     return takeOperands(operands, seeded, options.source);
   };
   return parseToolArguments<ExplainOptions>(args, explainOptions, take, finish);

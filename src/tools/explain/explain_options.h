@@ -11,10 +11,13 @@ struct ExplainOptions {
   std::string save;      // where the tree goes, or empty
   bool compare = false;  // textbook C4.5's figures beside the method's
   bool dot = false;      // the tree as a Graphviz digraph instead of the explanation
+  std::string session;   // a log of the workbench whose learn is explained, or empty
+  std::size_t learn = 0;  // that learn's number in the log, from 1; 0 for the last with examples
 };
 
 using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
 
-// Reads the arguments after the program's name: FILE.csv or --generate CODE
-// N with --seed S, --save TREE, and --compare or --dot.
+// Reads the arguments after the program's name: FILE.csv, --generate CODE
+// N with --seed S, or --session LOG with --learn K; --save TREE, and
+// --compare or --dot.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);
