@@ -177,6 +177,10 @@ TEST(Explain, PrintsTheTreeAloneAsADigraphWithItsFiguresWithDot) {
                             "x1 > 1\\n3 examples, 1 of class 0 and 2 of class 1\\nscore 0\"",
                             "class 0\\nnot grown: the growth stopped\""})
     EXPECT_NE(dot.find(label), std::string::npos) << label;
+  // Brief, and cut below the root, whose label tells its counts.
+  const std::string brief = explain({"--dot", "--brief", "--max-depth=0", "-"}, stoppingRows).out;
+  EXPECT_NE(brief.find("n0 [label=\"x1 > 1\\n2 of 0, 4 of 1\\n4 nodes below, not drawn\""), std::string::npos)
+      << brief;
 }
 
 TEST(Explain, SavesTheTreeTheWorkbenchLearnsFromTheSameExamples) {
@@ -247,6 +251,8 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
       {{"--save", "", "a.csv"}, "empty file name for --save"},
       {{"--dot", "a.csv", "--compare"}, "--compare and --dot cannot be used together"},
+      {{"--max-depth", "1", "a.csv"}, "--max-depth goes with --dot"},
+      {{"--brief", "a.csv"}, "--brief goes with --dot"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);

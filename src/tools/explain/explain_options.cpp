@@ -3,12 +3,15 @@
 #include <limits>
 #include <optional>
 
+#include "tools/common/dot_options.h"
+
 namespace {
 
-enum Option : std::size_t { generate, seed, save, compare, dot, session, learn };
+enum Option : std::size_t { generate, seed, save, compare, dot, session, learn, maxDepth, brief };
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption,        {"save", true}, {"compare"},
-                                         {"dot"},        {"session", true}, {"learn", true}};
+constexpr ToolOption explainOptions[] = {
+    generateOption, seedOption, {"save", true}, {"compare"}, {"dot"}, {"session", true}, {"learn", true},
+    maxDepthOption, {"brief"}};
 
 // The examples come from one of a CSV file, --generate and a session log,
 // whose learn --learn picks.
@@ -26,7 +29,8 @@ std::optional<std::string> takeSession(const std::vector<std::string>& operands,
 
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args) {
   bool seeded = false;
-  const auto take = [&seeded](const GivenOption& given,
+  bool depth = false;
+  const auto take = [&seeded, &depth](const GivenOption& given,
                               ExplainOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
@@ -51,13 +55,21 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
         options.learn = static_cast<std::size_t>(*number);
         break;
       }
+      case Option::maxDepth:
+        depth = true;
+        return takeMaxDepth(given, options.dotDepth);
+      case Option::brief:
+        options.brief = true;
+        break;
     }
     return std::nullopt;
   };
-  const auto finish = [&seeded](const std::vector<std::string>& operands,
-                                ExplainOptions& options) -> std::optional<std::string> {
+  const auto finish = [&seeded, &depth](const std::vector<std::string>& operands,
+                                        ExplainOptions& options) -> std::optional<std::string> {
     // The digraph stands alone on the output, without the explanation.
     if (options.compare && options.dot) return "--compare and --dot cannot be used together";
+    if (depth && !options.dot) return "--max-depth goes with --dot";
+    if (options.brief && !options.dot) return "--brief goes with --dot";
     if (auto refused = takeSession(operands, seeded, options)) return refused;
     if (!options.session.empty()) return std::nullopt;
     return takeOperands(operands, seeded, options.source);

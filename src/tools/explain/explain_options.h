@@ -5,6 +5,7 @@
 
 #include "tools/common/command_line.h"
 #include "tools/common/example_source.h"
+#include "tools/common/tree_dot.h"
 
 struct ExplainOptions {
   ExampleSource source;
@@ -13,11 +14,13 @@ struct ExplainOptions {
   bool dot = false;      // the tree as a Graphviz digraph instead of the explanation
   std::string session;   // a log of the workbench whose learn is explained, or empty
   std::size_t learn = 0;  // that learn's number in the log, from 1; 0 for the last with examples
+  DotDepth dotDepth;      // how deep --dot draws
+  bool brief = false;     // --dot's labels with the class counts alone
 };
 
 using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
 
 // Reads the arguments after the program's name: FILE.csv, --generate CODE
 // N with --seed S, or --session LOG with --learn K; --save TREE, and
-// --compare or --dot.
+// --compare or --dot with --max-depth N and --brief.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);

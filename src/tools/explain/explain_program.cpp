@@ -52,7 +52,13 @@ constexpr const char* helpText =
     "      --dot              print only the tree, as a Graphviz digraph, in place of\n"
     "                           the explanation and the drawing: each test with its\n"
     "                           examples of each class and its score, each leaf with\n"
-    "                           its examples and how many it misclassifies\n"
+    "                           its examples and how many it misclassifies, each\n"
+    "                           leaf filled with its class's colour\n"
+    "      --max-depth=N      with --dot, draw the nodes down to depth N only (the\n"
+    "                           root is 0), each test at depth N dashed and saying\n"
+    "                           how many nodes below it are not drawn\n"
+    "      --brief            with --dot, label each node with its test or class and\n"
+    "                           its examples of each class alone: 2 of 0, 4 of 1\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -113,7 +119,7 @@ void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostr
 
 // The digraph alone, so that it can go straight to Graphviz; answers whether
 // there was a tree to write.
-bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
+bool writeTreeDot(const ExplainOptions& options, Learner& learner, std::ostream& out, std::ostream& err) {
   TreeFigures figures;
   if (!learner.examples.empty())
     learnObserved(learner, {[&](const GrowthEvent& event) { figures.tell(event); }});
@@ -121,7 +127,9 @@ bool writeTreeDot(Learner& learner, std::ostream& out, std::ostream& err) {
     err << programName << ": there is no tree to print: there are no examples to learn from\n";
     return false;
   }
-  writeDot(*learner.root, out, [&](const TreeNode& node) { return figures.label(node); });
+  writeDot(
+      *learner.root, out, [&](const TreeNode& node) { return figures.label(node, options.brief); },
+      options.dotDepth);
   return true;
 }
 
@@ -152,7 +160,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
   }
   bool written = true;
   if (options.dot) {
-    written = writeTreeDot(learner, out, err);
+    written = writeTreeDot(options, learner, out, err);
   } else {
     writeExplanation(options, learner, out);
   }
