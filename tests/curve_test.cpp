@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "learner/learner.h"
 #include "support/command.h"
 #include "support/text.h"
-#include "learner/learner.h"
 #include "tools/common/dataset.h"
 #include "tools/curve/curve_chart.h"
 #include "tools/curve/curve_program.h"
@@ -99,7 +99,8 @@ TEST(CurveChart, GivesTheFirstExamplesAColumnEachWhereTheyDoNotAllFit) {
   };
   for (const auto& c : charts) EXPECT_EQ(chartColumnEnds(c.examples, c.columns), c.ends) << c.examples;
   const std::vector<std::size_t> wide = chartColumnEnds(2000, 60);
-  EXPECT_EQ(std::vector<std::size_t>(wide.begin(), wide.begin() + 8), (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(std::vector<std::size_t>(wide.begin(), wide.begin() + 8),
+            (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRight) {
@@ -122,10 +123,13 @@ TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRi
   const struct {
     LearningCurve curve;
     const char* line;
-  } ends[] = {{{1, 2, {2, 2, 2}, 0}, "Every run was right at every example.\n"},
-              {{1, 3, {3, 3, 1}, 3}, "Not every run stayed right to the end: 2 of the 3 runs were wrong at the last example, 3.\n"},
-              {{1, 3, {3, 1, 2}, 3}, "Not every run stayed right to the end: 1 of the 3 runs was wrong at the last example, 3.\n"},
-              {{1, 1, {1, 0}, 2}, "The run did not stay right to the end: it was wrong at the last example, 2.\n"}};
+  } ends[] = {
+      {{1, 2, {2, 2, 2}, 0}, "Every run was right at every example.\n"},
+      {{1, 3, {3, 3, 1}, 3},
+       "Not every run stayed right to the end: 2 of the 3 runs were wrong at the last example, 3.\n"},
+      {{1, 3, {3, 1, 2}, 3},
+       "Not every run stayed right to the end: 1 of the 3 runs was wrong at the last example, 3.\n"},
+      {{1, 1, {1, 0}, 2}, "The run did not stay right to the end: it was wrong at the last example, 2.\n"}};
   for (const auto& end : ends) {
     std::ostringstream report;
     writeCurveReport(end.curve, defaultChartColumns, report);
@@ -134,8 +138,9 @@ TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRi
   // Beyond 64 examples the blocks end at 1, 2, 5, 10, ... and the last.
   std::ostringstream blocks;
   writeCurveReport(LearningCurve{1, 1, std::vector<std::size_t>(65, 1), 0}, defaultChartColumns, blocks);
-  EXPECT_TRUE(blocks.str().starts_with("Learning after every example\n\nexamples  share right\n1         1\n2         1\n"
-                                       "3-5       1\n6-10      1\n11-20     1\n21-50     1\n51-65     1\n\n"))
+  EXPECT_TRUE(blocks.str().starts_with(
+      "Learning after every example\n\nexamples  share right\n1         1\n2         1\n"
+      "3-5       1\n6-10      1\n11-20     1\n21-50     1\n51-65     1\n\n"))
       << blocks.str();
 }
 
@@ -199,9 +204,10 @@ TEST(CurveProgram, DrawsTheCurvesAsAnSvgDocumentWithALineAndALegendEntryForEachI
   ASSERT_EQ(runCurve({"&", "--svg", "--learn-every=1,4,16", "--examples=150", "--runs=3"}, out, err), 0);
   const std::string svg = out.str();
   EXPECT_EQ(occurrences(svg, "<polyline "), 3U);
-  for (const char* words : {">learn after every example<", ">learn every 4 examples<", ">learn every 16 examples<",
-                            ">Concept &amp;: 3 runs of 150 examples, seeds 1 to 3<", ">share of runs right<",
-                            ">example, on a logarithmic scale<"})
+  for (const char* words :
+       {">learn after every example<", ">learn every 4 examples<", ">learn every 16 examples<",
+        ">Concept &amp;: 3 runs of 150 examples, seeds 1 to 3<", ">share of runs right<",
+        ">example, on a logarithmic scale<"})
     EXPECT_EQ(occurrences(svg, words), 1U) << words;
   if (!onPath("rsvg-convert")) GTEST_SKIP() << "rsvg-convert is not installed; the SVG was not rendered";
   CommandOptions options;

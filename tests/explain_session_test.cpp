@@ -24,30 +24,30 @@ const std::string learnt = "...Tree has completed learning.\n";
 // Each line does one thing the reader must get right; the comment names the
 // line's number.
 const std::string log =
-    "<q>   or <esc> to quit,\n"                                   // 1
-    "Fitness function used is now &\n" +                          // 2
-    example("1.00 & 1.00", 1, true) +                             // 3
-    "Examples cleared.\n" +                                       // 4: d
-    example("0.00 & 1.00", 1, false) +                            // 5
-    "Save as: ...\n"                                              // 6: a name echoed at a terminal
-    "Tree saved.\n"                                               // 7
-    "Out of memory: the example was not kept.\n" +                // 8
-    learnt +                                                      // 9: learn 1
-    learnt +                                                      // 10: learn 2, no examples
-    "Fitness function used is now %\n" +                          // 11
-    "input: \"1.00 % 0.00 % 0.00  \" response: 0.\t\t\tWRONG. \r\n"  // 12: a terminal's line end
-    "Load from: t.txt\n"                                          // 13
-    "Tree loaded.\n" +                                            // 14: the examples stay
-    example("0.00 % 1.00 % 1.00  ", 2, false) +                   // 15: answered by a leaf of class 2
-    "...Illegal C4.5 Tree structure.\n"                           // 16: learn 3 keeps its examples
-    "Tree has completed learning.\n"                              // 17
+    "<q>   or <esc> to quit,\n"                                       // 1
+    "Fitness function used is now &\n" +                              // 2
+    example("1.00 & 1.00", 1, true) +                                 // 3
+    "Examples cleared.\n" +                                           // 4: d
+    example("0.00 & 1.00", 1, false) +                                // 5
+    "Save as: ...\n"                                                  // 6: a name echoed at a terminal
+    "Tree saved.\n"                                                   // 7
+    "Out of memory: the example was not kept.\n" +                    // 8
+    learnt +                                                          // 9: learn 1
+    learnt +                                                          // 10: learn 2, no examples
+    "Fitness function used is now %\n" +                              // 11
+    "input: \"1.00 % 0.00 % 0.00  \" response: 0.\t\t\tWRONG. \r\n"   // 12: a terminal's line end
+    "Load from: t.txt\n"                                              // 13
+    "Tree loaded.\n" +                                                // 14: the examples stay
+    example("0.00 % 1.00 % 1.00  ", 2, false) +                       // 15: answered by a leaf of class 2
+    "...Illegal C4.5 Tree structure.\n"                               // 16: learn 3 keeps its examples
+    "Tree has completed learning.\n"                                  // 17
     "input: \"1.00 % 1.00 % 1.00  \" response: 0.\t\t\tCORRECT.\n" +  // 18: its end blank trimmed
-    learnt +                                                      // 19: learn 4
-    example("0.00 % 0.00 % 1.00  ", 1, true) +                    // 20
-    "<q>   or <esc> to quit,\n" +                                 // 21: a new session in the same log
-    example("1.00 | 1.00", 1, true) +                             // 22
-    learnt +                                                      // 23: learn 5
-    learnt;                                                       // 24: learn 6, no examples
+    learnt +                                                          // 19: learn 4
+    example("0.00 % 0.00 % 1.00  ", 1, true) +                        // 20
+    "<q>   or <esc> to quit,\n" +                                     // 21: a new session in the same log
+    example("1.00 | 1.00", 1, true) +                                 // 22
+    learnt +                                                          // 23: learn 5
+    learnt;                                                           // 24: learn 6, no examples
 
 SessionLearn read(const std::string& text, std::size_t learn) {
   std::FILE* file = std::tmpfile();
@@ -123,8 +123,21 @@ namespace {
 // Every concept, several learns, and c and d between them; the tree is
 // saved after each learn, so that learn K's tree is in tree-K.txt.
 const std::string sessionKeys =
-    "9l" "fstree-1.txt\n" "c^99d5l" "fstree-2.txt\n" "c&97" "c#99l" "fstree-3.txt\n" "l"
-    "c%999dd9997l" "fstree-5.txt\n" "c*9999l" "fstree-6.txt\n" "c|3" "c^999d99l" "fstree-7.txt\n";
+    "9l"
+    "fstree-1.txt\n"
+    "c^99d5l"
+    "fstree-2.txt\n"
+    "c&97"
+    "c#99l"
+    "fstree-3.txt\n"
+    "l"
+    "c%999dd9997l"
+    "fstree-5.txt\n"
+    "c*9999l"
+    "fstree-6.txt\n"
+    "c|3"
+    "c^999d99l"
+    "fstree-7.txt\n";
 const std::size_t savedLearns[] = {1, 2, 3, 5, 6, 7};
 
 // What the explainer saves of learn K of the log in `folder`.
@@ -132,9 +145,9 @@ std::string explainedTree(const TempDir& folder, std::size_t learn, std::string*
   const std::string saved = folder.file("explained.txt");
   std::ostringstream out;
   std::ostringstream err;
-  const int status = runExplain({"--session", folder.file("session.log"), "--learn", std::to_string(learn),
-                                 "--save", saved},
-                                stdin, out, err);
+  const int status =
+      runExplain({"--session", folder.file("session.log"), "--learn", std::to_string(learn), "--save", saved},
+                 stdin, out, err);
   EXPECT_EQ(status, 0) << err.str();
   if (header != nullptr) *header = out.str().substr(0, out.str().find('\n'));
   return readFile(saved);

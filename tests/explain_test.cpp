@@ -12,8 +12,8 @@
 #include "examples/example_generator.h"
 #include "learner/learner.h"
 #include "support/command.h"
-#include "support/text.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 #include "tools/explain/explain_program.h"
 
 namespace {

@@ -23,7 +23,11 @@ TEST(Textbook, CutsBetweenDistinctValuesAtTheFirstHighestGainAndWorksOutItsFigur
       {{2, 1, 0}, {0, 1, 0}, 0, 0.251629167, 0.918295834, 0.274017542},
       // Mirrored cuts, 2 against 9 and 9 against 2, whose gains differ in
       // their last bits: the first still wins.
-      {{1, 2, 1, 0, 1, 1, 2, 1, 0, 1, 1}, {1, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1}, 0, 0.0904634345, 0.684038436,
+      {{1, 2, 1, 0, 1, 1, 2, 1, 0, 1, 1},
+       {1, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1},
+       0,
+       0.0904634345,
+       0.684038436,
        0.132249052},
       // Class 2 is counted nowhere, so every example counted is on one side.
       {{0, 1}, {2, 0}, 0, 0, 0, 0},

@@ -37,8 +37,8 @@ std::vector<Tool> tools() {
       {"treebench-explain",
        TREEBENCH_EXPLAIN_PROGRAM,
        "Usage: treebench-explain [OPTION]... FILE.csv\n",
-       {"--generate", "--seed", "--session", "--learn", "--save", "--compare", "--dot", "--max-depth", "--brief",
-        "--help", "--version"},
+       {"--generate", "--seed", "--session", "--learn", "--save", "--compare", "--dot", "--max-depth",
+        "--brief", "--help", "--version"},
        {{"--generate", "|", "10"}}},
       {"treebench-curve",
        TREEBENCH_CURVE_PROGRAM,
@@ -90,7 +90,8 @@ TEST(ToolPrograms, AnswerHelpVersionAndMisuseAndFailWhereTheirOutputIsLost) {
     const CommandRun misused = run(tool, {"--colour"}, tree);
     EXPECT_EQ(exitCode(misused.status), 2);
     EXPECT_EQ(misused.out, "");
-    EXPECT_EQ(misused.err, name + ": unrecognized option '--colour'\nTry '" + name + " --help' for more information.\n");
+    EXPECT_EQ(misused.err,
+              name + ": unrecognized option '--colour'\nTry '" + name + " --help' for more information.\n");
     std::vector<Arguments> writes = tool.writes;
     writes.push_back({"--version"});
     for (const Arguments& args : writes) {

@@ -34,9 +34,13 @@ TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesFilledWithTheirColourAndLabelle
                          "  n0 -> n1 [label=\"yes\"];\n"
                          "  n2 [label=\"class 1\", shape=ellipse, fillcolor=\"#2166ac\", fontcolor=white];\n"
                          "  n1 -> n2 [label=\"yes\"];\n"
-                         "  n3 [label=\"class 0\", " + classZero + "];\n"
+                         "  n3 [label=\"class 0\", " +
+                         classZero +
+                         "];\n"
                          "  n1 -> n3 [label=\"no\"];\n"
-                         "  n4 [label=\"class 0\", " + classZero + "];\n"
+                         "  n4 [label=\"class 0\", " +
+                         classZero +
+                         "];\n"
                          "  n0 -> n4 [label=\"no\"];\n"
                          "}\n");
   EXPECT_EQ(dotOf("^Class: 1").out,
@@ -52,12 +56,15 @@ TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesFilledWithTheirColourAndLabelle
             head +
                 "  n1 [label=\"x2 > 0.5\\n2 nodes below, not drawn\", style=\"filled,dashed\"];\n"
                 "  n0 -> n1 [label=\"yes\"];\n"
-                "  n2 [label=\"class 0\", " + classZero + "];\n"
+                "  n2 [label=\"class 0\", " +
+                classZero +
+                "];\n"
                 "  n0 -> n2 [label=\"no\"];\n"
                 "}\n");
-  EXPECT_NE(runView({"--dot", "--max-depth", "0", "-"}, mixedFile)
-                .out.find("  n0 [label=\"x1 = 1\\n4 nodes below, not drawn\", style=\"filled,dashed\"];\n}\n"),
-            std::string::npos);
+  EXPECT_NE(
+      runView({"--dot", "--max-depth", "0", "-"}, mixedFile)
+          .out.find("  n0 [label=\"x1 = 1\\n4 nodes below, not drawn\", style=\"filled,dashed\"];\n}\n"),
+      std::string::npos);
 }
 
 TEST(ViewDot, QuotesLabelsSoThatTheyShowAsTheyAre) {

@@ -91,12 +91,9 @@ TEST(ViewDrawing, WritesEachNumberAsTheShortestTextThatReadsBackAsIt) {
   const struct {
     const char* file;
     const char* drawn;
-  } numbers[] = {{"0.5", "x1 > 0.5"},
-                 {"0.00001", "x1 > 1e-05"},
-                 {"1234570", "x1 > 1234570"},
-                 {"2.70000005", "x1 > 2.7"},
-                 {"5.14999962", "x1 > 5.1499996"},
-                 {"0.123456789", "x1 > 0.12345679"}};
+  } numbers[] = {
+      {"0.5", "x1 > 0.5"},        {"0.00001", "x1 > 1e-05"},        {"1234570", "x1 > 1234570"},
+      {"2.70000005", "x1 > 2.7"}, {"5.14999962", "x1 > 5.1499996"}, {"0.123456789", "x1 > 0.12345679"}};
   for (const auto& n : numbers)
     EXPECT_EQ(linesOf(drawFile(nodeLine('<', 0, n.file) + "\n^Class: 1\n^Class: 0").out)[0], n.drawn);
 }

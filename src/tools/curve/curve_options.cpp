@@ -76,7 +76,8 @@ ParsedCurveArguments parseCurveArguments(const std::vector<std::string>& args) {
   };
   return parseToolArguments<CurveOptions>(
       args, curveOptions, take, [](const std::vector<std::string>& operands, CurveOptions& options) {
-        if (options.csv && options.svg) return std::optional<std::string>("--csv and --svg cannot be used together");
+        if (options.csv && options.svg)
+          return std::optional<std::string>("--csv and --svg cannot be used together");
         return takeCode(operands, options.fitness);
       });
 }

@@ -120,8 +120,7 @@ void writeAxes(const ExampleAxis& axis, std::ostream& out) {
   }
   text(out, (left + right) / 2, bottom + 45, "middle",
        axis.logarithmic ? "example, on a logarithmic scale" : "example");
-  text(out, 20, (top + bottom) / 2, "middle", "share of runs right",
-       " transform=\"rotate(-90 20 220)\"");
+  text(out, 20, (top + bottom) / 2, "middle", "share of runs right", " transform=\"rotate(-90 20 220)\"");
 }
 
 }  // namespace
@@ -155,8 +154,8 @@ void writeCurveSvg(const std::vector<LearningCurve>& curves, const std::string& 
     }
     out << "\"/>\n";
     const double y = top + 10 + 24 * static_cast<double>(k);
-    out << "<line x1=\"620\" y1=\"" << number(y) << "\" x2=\"660\" y2=\"" << number(y) << "\" stroke=\"" << colour
-        << "\" stroke-width=\"2\"";
+    out << "<line x1=\"620\" y1=\"" << number(y) << "\" x2=\"660\" y2=\"" << number(y) << "\" stroke=\""
+        << colour << "\" stroke-width=\"2\"";
     if (*dash != '\0') out << " stroke-dasharray=\"" << dash << "\"";
     out << "/>\n";
     text(out, 668, y + 5, "start",

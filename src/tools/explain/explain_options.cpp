@@ -9,9 +9,9 @@ namespace {
 
 enum Option : std::size_t { generate, seed, save, compare, dot, session, learn, maxDepth, brief };
 
-constexpr ToolOption explainOptions[] = {
-    generateOption, seedOption, {"save", true}, {"compare"}, {"dot"}, {"session", true}, {"learn", true},
-    maxDepthOption, {"brief"}};
+constexpr ToolOption explainOptions[] = {generateOption,  seedOption,     {"save", true},
+                                         {"compare"},     {"dot"},        {"session", true},
+                                         {"learn", true}, maxDepthOption, {"brief"}};
 
 // The examples come from one of a CSV file, --generate and a session log,
 // whose learn --learn picks.
@@ -31,7 +31,7 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
   bool seeded = false;
   bool depth = false;
   const auto take = [&seeded, &depth](const GivenOption& given,
-                              ExplainOptions& options) -> std::optional<std::string> {
+                                      ExplainOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
         return takeGenerate(given, options.source);

@@ -60,8 +60,8 @@ std::optional<ExampleLine> readExample(std::string_view text) {
   text.remove_prefix(1);
   if (!isFitnessFunction(example.fitness) || !skip(text, " ") || !takeValue(text, example.values))
     return std::nullopt;
-  if (valueCount(example.fitness) == 3 && (!skip(text, between) || !takeValue(text, example.values) ||
-                                           !skip(text, "  ")))
+  if (valueCount(example.fitness) == 3 &&
+      (!skip(text, between) || !takeValue(text, example.values) || !skip(text, "  ")))
     return std::nullopt;
   if (!skip(text, "\" response: ")) return std::nullopt;
   unsigned response = 0;
@@ -74,8 +74,8 @@ std::optional<ExampleLine> readExample(std::string_view text) {
     if (response > 1) return std::nullopt;
     example.classValue = static_cast<std::uint8_t>(response);
   } else if (skip(text, "WRONG.")) {
-    example.classValue = response <= 1 ? static_cast<std::uint8_t>(1 - response)
-                                       : classOf(example.fitness, example.values);
+    example.classValue =
+        response <= 1 ? static_cast<std::uint8_t>(1 - response) : classOf(example.fitness, example.values);
   } else {
     return std::nullopt;
   }
@@ -118,7 +118,9 @@ class TrainingSet {
   char fitness_ = 0;
 };
 
-std::string learnsText(std::size_t count) { return std::to_string(count) + (count == 1 ? " learn" : " learns"); }
+std::string learnsText(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " learn" : " learns");
+}
 
 }  // namespace
 
@@ -138,7 +140,8 @@ SessionLearn readSessionLog(std::FILE* file, std::size_t learn) {
     errno = 0;
     const ssize_t got = getline(&buffer.text, &buffer.capacity, file);
     if (got < 0) {
-      if (std::ferror(file) != 0) throw SessionLogError{lines + 1, std::string("read failed: ") + std::strerror(errno)};
+      if (std::ferror(file) != 0)
+        throw SessionLogError{lines + 1, std::string("read failed: ") + std::strerror(errno)};
       if (errno == ENOMEM) throw std::bad_alloc();
       break;
     }
@@ -175,13 +178,14 @@ SessionLearn readSessionLog(std::FILE* file, std::size_t learn) {
   if (learns == 0) throw SessionLogError{0, "the log holds no learn"};
   if (!sawExample) throw SessionLogError{0, "the log holds no example line"};
   if (learn > learns)
-    throw SessionLogError{0, "there is no learn " + std::to_string(learn) + ": the log holds " + learnsText(learns)};
+    throw SessionLogError{
+        0, "there is no learn " + std::to_string(learn) + ": the log holds " + learnsText(learns)};
   if (!chosen) throw SessionLogError{0, "none of the log's " + learnsText(learns) + " had examples"};
   return std::move(*chosen);
 }
 
-std::optional<std::string> loadSessionLog(const std::string& name, std::FILE* standardInput, std::size_t learn,
-                                          SessionLearn& into) {
+std::optional<std::string> loadSessionLog(const std::string& name, std::FILE* standardInput,
+                                          std::size_t learn, SessionLearn& into) {
   std::FILE* const file = name == "-" ? standardInput : std::fopen(name.c_str(), "r");
   if (file == nullptr) return printable(name) + ": cannot open: " + std::strerror(errno);
   struct Closer {

@@ -32,5 +32,5 @@ SessionLearn readSessionLog(std::FILE* file, std::size_t learn);
 
 // Reads the log `name`, or `standardInput` for the name "-". Answers
 // nothing, or why it was refused: "NAME: REASON" or "NAME:LINE: REASON".
-std::optional<std::string> loadSessionLog(const std::string& name, std::FILE* standardInput, std::size_t learn,
-                                          SessionLearn& into);
+std::optional<std::string> loadSessionLog(const std::string& name, std::FILE* standardInput,
+                                          std::size_t learn, SessionLearn& into);

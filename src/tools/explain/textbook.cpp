@@ -98,7 +98,8 @@ QuinlanChoice quinlanChoice(std::span<const std::optional<TextbookCut>> cuts) {
   for (std::uint32_t a = 0; a < cuts.size(); ++a) {
     const auto& cut = cuts[a];
     if (!cut || exceeds(choice.averageGain, cut->figures.gain)) continue;
-    if (choice.attribute == noIndex || exceeds(cut->figures.gainRatio, cuts[choice.attribute]->figures.gainRatio))
+    if (choice.attribute == noIndex ||
+        exceeds(cut->figures.gainRatio, cuts[choice.attribute]->figures.gainRatio))
       choice.attribute = a;
   }
   return choice;

@@ -13,8 +13,8 @@ namespace {
 
 enum Option : std::size_t { ascii, dot, table, test, strict, maxDepth };
 
-constexpr ToolOption viewOptions[] = {{"ascii"},       {"dot"},    {"table", true},
-                                      {"test", true},  {"strict"}, maxDepthOption};
+constexpr ToolOption viewOptions[] = {{"ascii"},      {"dot"},    {"table", true},
+                                      {"test", true}, {"strict"}, maxDepthOption};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
