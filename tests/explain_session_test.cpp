@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,15 +50,9 @@ const std::string log =
     learnt +                                                          // 23: learn 5
     learnt;                                                           // 24: learn 6, no examples
 
-SessionLearn read(const std::string& text, std::size_t learn) {
-  std::FILE* file = std::tmpfile();
-  std::fputs(text.c_str(), file);
-  std::rewind(file);
-  struct Closer {
-    std::FILE* file;
-    ~Closer() { std::fclose(file); }
-  } closer{file};
-  return readSessionLog(file, learn);
+SessionLearn read(std::string text, std::size_t learn) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fmemopen(text.data(), text.size(), "r"), std::fclose);
+  return readSessionLog(file.get(), learn);
 }
 
 }  // namespace
