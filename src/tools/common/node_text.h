@@ -12,9 +12,9 @@
 // are: x1 is the first value of an example.
 std::string attributeName(std::uint32_t caseIndex);
 
-// A test value as the tree file writes it (six significant digits), or with
-// as many more digits as it takes to name the very float the node compares
-// with, so that a drawn test never claims a threshold it does not have.
+// A value as the shortest decimal that reads back as the very same float, so
+// that a drawn test never claims a threshold it does not have and a value
+// read as 2.7 shows as 2.7.
 std::string numberText(float value);
 
 // The relation that holds exactly when an example takes the node's yes

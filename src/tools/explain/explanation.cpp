@@ -12,7 +12,7 @@ namespace {
 // One end of a cut: an entry of the sorted attribute.
 std::string entry(const SortedColumn& column, std::size_t at) {
   std::string text = "(";
-  text += nine(column.values[at]);
+  text += numberText(column.values[at]);
   text += ", class ";
   text += std::to_string(unsigned{column.classes[at]});
   return text += ")";
@@ -100,13 +100,13 @@ void Explanation::thresholds(const ThresholdsFound& found) {
           << (cuts > 1 ? ", in sorted order" : "") << "\n";
   for (std::size_t c = 0; c < cuts; ++c) {
     const std::uint32_t lower = found.positions[c];
-    line(2) << c + 1 << ". " << nine(found.candidates[c]) << ", between " << entry(*found.column, lower)
+    line(2) << c + 1 << ". " << numberText(found.candidates[c]) << ", between " << entry(*found.column, lower)
             << " and " << entry(*found.column, lower + 1);
     if (!found.scores.empty()) out_ << ": score " << nine(found.scores[c]);
     out_ << "\n";
   }
   if (found.best == noIndex) {
-    line(2) << "threshold " << nine(found.threshold) << ", as there is no cut\n";
+    line(2) << "threshold " << numberText(found.threshold) << ", as there is no cut\n";
     return;
   }
   const std::string winner = "cut " + std::to_string(found.best + 1);
@@ -117,7 +117,7 @@ void Explanation::thresholds(const ThresholdsFound& found) {
   } else {
     line(2) << winner << " wins: the highest score\n";
   }
-  line(2) << "threshold " << nine(found.threshold) << ": the upper value of " << winner << "\n";
+  line(2) << "threshold " << numberText(found.threshold) << ": the upper value of " << winner << "\n";
 }
 
 void Explanation::choice(const AttributeChosen& chosen) {
@@ -148,7 +148,7 @@ void Explanation::compareWithTextbook(std::uint32_t chosen) {
     if (!textbook_[a]) continue;
     const TextbookCut& cut = *textbook_[a];
     const TextbookFigures& figures = cut.figures;
-    line(2) << attributeName(a) << " <= " << nine(cut.threshold) << ", "
+    line(2) << attributeName(a) << " <= " << numberText(cut.threshold) << ", "
             << examples(cut.below[0] + cut.below[1]) << " against " << cut.above[0] + cut.above[1]
             << ": gain " << nine(figures.gain) << ", split information " << nine(figures.splitInformation)
             << ", gain ratio " << nine(figures.gainRatio) << "\n";
@@ -169,7 +169,7 @@ void Explanation::split(const NodeSplit& split) {
   split_ = split;
   const TreeNode& node = *split.node;
   line(1) << "test " << attributeName(node.caseIndex) << (node.pred == '=' ? " = " : " > ")
-          << nine(node.caseValue) << ": " << examples(split.passing)
+          << numberText(node.caseValue) << ": " << examples(split.passing)
           << (split.passing == 1 ? " passes" : " pass") << " to yes, " << split.failing
           << (split.failing == 1 ? " fails" : " fail") << " to no\n";
 }

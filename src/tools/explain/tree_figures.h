@@ -16,8 +16,10 @@ class TreeFigures {
   // The lines of a node's label in the digraph: the viewer's words for it,
   // then its set; for a node that was split, the score of the value it
   // tests, and for a leaf, how many of its examples it misclassifies. A
-  // node that the growth never reached says so.
-  std::string label(const TreeNode& node) const;
+  // node that the growth never reached says so. `brief` keeps only the
+  // viewer's words and the examples of each class, "2 of 0, 4 of 1", so
+  // that a large tree fits on a slide.
+  std::string label(const TreeNode& node, bool brief = false) const;
 
  private:
   struct Figures {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/common/command_line.h"
+#include "tools/common/tree_dot.h"
 
 enum class ViewMode { drawing, dot, table, test };
 
@@ -14,10 +15,11 @@ struct ViewOptions {
   unsigned tableWidth = 0;  // set with ViewMode::table
   std::string file;         // "-" is standard input
   std::string data;         // the CSV file of ViewMode::test; "-" is standard input
+  DotDepth dotDepth;        // how deep ViewMode::dot draws
 };
 
 using ParsedViewArguments = ParsedArguments<ViewOptions>;
 
-// Reads the arguments after the program's name: --ascii, --dot, --table N,
-// --test DATA.csv, --strict and one file.
+// Reads the arguments after the program's name: --ascii, --dot with
+// --max-depth N, --table N, --test DATA.csv, --strict and one file.
 ParsedViewArguments parseViewArguments(const std::vector<std::string>& args);

@@ -35,7 +35,11 @@ constexpr const char* helpText =
     "With FILE -, read standard input.\n"
     "\n"
     "      --ascii      draw the tree with plain ASCII characters\n"
-    "      --dot        print the tree as a Graphviz digraph\n"
+    "      --dot        print the tree as a Graphviz digraph, each leaf filled with\n"
+    "                     its class's colour\n"
+    "      --max-depth=N  with --dot, draw the nodes down to depth N only (the root\n"
+    "                     is 0), each test at depth N dashed and saying how many\n"
+    "                     nodes below it are not drawn\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
     "      --test=DATA.csv  classify every row of DATA.csv (the values, then the\n"
@@ -154,7 +158,7 @@ int view(const ViewOptions& options, std::istream& standardInput, std::ostream& 
       drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
       break;
     case ViewMode::dot:
-      writeDot(*tree, out);
+      writeDot(*tree, out, nodeText, options.dotDepth);
       break;
     case ViewMode::table:
       writeTruthTable(*tree, options.tableWidth, out);
