@@ -23,13 +23,14 @@
 #include <thread>
 
 #include "learner/learner.h"
+#include "safety/file_calls.h"
 #include "safety/file_saving.h"
 #include "support/command.h"
 #include "support/ending_signals.h"
-#include "support/file_faults.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
+#include "support/view.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -496,10 +497,12 @@ TEST(SaveSignals, EveryEndingSignalRemovesThePendingTemporaryFileAndThenEndsTheP
   writeFile(tree, "old");
   // The signal comes at the save's first write: into the temporary file, or
   // into the file itself where it is written in place.
+  static int raised = 0;
   const auto savedUnder = [&](int signal, bool ignored = false) {
     return inChild([&] {
       if (ignored) std::signal(signal, SIG_IGN);
-      const FaultsInjected raising([signal](FileCall call) { return call == FileCall::write ? raise(signal) : 0; });
+      raised = signal;
+      fileFault = [](FileCall call) { return call == FileCall::write ? raise(raised) : 0; };
       return saveFile(tree.c_str(), "new") == 0;
     });
   };
@@ -536,39 +539,145 @@ TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
   EXPECT_EQ(output, std::string("before ") + andFile + "\n");
 }
 
-TEST_F(Save, SavesInAFolderWhosePathIsLongerThanPathMax) {
+TEST_F(Save, SavesInAFolderWhosePathIsLongerThanPathMaxAndOverAFileAnOverlayCopiesUp) {
   // So deep that the folder is reached only from the working folder.
+  const std::string deep(200, 'd');
   EXPECT_EQ(inChild([&] {
-              const std::string part(200, 'd');
               if (chdir(dir.path().c_str()) != 0) _exit(3);
               for (int i = 0; i < 25; ++i)
-                if (mkdir(part.c_str(), 0700) != 0 || chdir(part.c_str()) != 0) _exit(3);
+                if (mkdir(deep.c_str(), 0700) != 0 || chdir(deep.c_str()) != 0) _exit(3);
               writeFile("tree.txt", "old");
-              const bool saved = learner.save("tree.txt") && readFile("tree.txt") == andFile;
-              unlink("tree.txt");
-              for (int i = 0; i < 25; ++i)
-                if (chdir("..") != 0 || rmdir(part.c_str()) != 0) _exit(4);
-              return saved;
+              return learner.save("tree.txt") && readFile("tree.txt") == andFile;
             }),
             "true");
+  // With two names it is written in place, and opened for writing it
+  // becomes a new file of the overlay's upper layer.
+  const std::string root = dir.file("overlay");
+  const std::string overlay = inChild([&] {
+    const std::string layers = "lowerdir=" + root + "/l,upperdir=" + root + "/u,workdir=" + root + "/w";
+    if (mkdir(root.c_str(), 0700) != 0 || !privateMounts() ||
+        mount("none", root.c_str(), "tmpfs", 0, nullptr) != 0)
+      _exit(3);
+    for (const char* part : {"/l", "/u", "/w", "/m"}) mkdir((root + part).c_str(), 0700);
+    writeFile(root + "/l/tree.txt", "old");
+    if (link((root + "/l/tree.txt").c_str(), (root + "/l/link.txt").c_str()) != 0 ||
+        mount("overlay", (root + "/m").c_str(), "overlay", 0, layers.c_str()) != 0)
+      _exit(3);
+    return learner.save((root + "/m/tree.txt").c_str()) && readFile(root + "/m/tree.txt") == andFile;
+  });
+  if (overlay == "exit 3") GTEST_SKIP() << "cannot mount an overlay here";
+  EXPECT_EQ(overlay, "true");
 }
 
-TEST_F(Save, SavesTheFirstTimeAFileThatAnOverlayCopiesUpAsItIsOpened) {
-  const std::string outcome = inChild([&] {
-    const std::string root = dir.file("overlay");
-    if (mkdir(root.c_str(), 0700) != 0 || !privateMounts() || mount("none", root.c_str(), "tmpfs", 0, nullptr) != 0)
-      _exit(3);
-    for (const char* part : {"/lower", "/upper", "/work", "/merged"}) mkdir((root + part).c_str(), 0700);
-    // With two names it is written in place, and opened for writing it
-    // becomes a new file of the upper layer.
-    writeFile(root + "/lower/tree.txt", "old");
-    const std::string layers =
-        "lowerdir=" + root + "/lower,upperdir=" + root + "/upper,workdir=" + root + "/work";
-    if (link((root + "/lower/tree.txt").c_str(), (root + "/lower/link.txt").c_str()) != 0 ||
-        mount("overlay", (root + "/merged").c_str(), "overlay", 0, layers.c_str()) != 0)
-      _exit(3);
-    return learner.save((root + "/merged/tree.txt").c_str()) && readFile(root + "/merged/tree.txt") == andFile;
-  });
-  if (outcome == "exit 3") GTEST_SKIP() << "cannot mount an overlay here";
-  EXPECT_EQ(outcome, "true");
+// Saves and loads whose file calls fail as a failing disk's do, through
+// the seam of the core's file calls.
+
+namespace {
+
+// The nth attempt (from 1) of a call fails with `error`.
+struct Fault {
+  FileCall call;
+  int nth;
+  int error;
+};
+
+std::vector<Fault> planned;
+std::array<int, 16> attempts{};
+
+// Runs `operation` while the planned faults are injected.
+template <typename Operation>
+auto withFaults(std::vector<Fault> faults, Operation operation) {
+  planned = std::move(faults);
+  attempts = {};
+  fileFault = [](FileCall call) {
+    const int attempt = ++attempts[static_cast<std::size_t>(call)];
+    for (const Fault& f : planned)
+      if (f.call == call && f.nth == attempt) return f.error;
+    return 0;
+  };
+  const auto result = operation();
+  fileFault = nullptr;
+  return result;
+}
+
+}  // namespace
+
+// Each call failing once. A file with a second name is written in place,
+// and after any failure its old text, shorter or longer than the new, goes
+// back byte for byte. A file with one name is replaced, and written in
+// place only where the rename is refused. Interrupted, every call is made
+// again.
+TEST(SaveFaults, AFailedSaveLeavesTheOldFileByteForByte) {
+  using enum FileCall;
+  const TempDir dir;
+  const std::string file = dir.file("tree.txt");
+  const std::string text(2000, 't');
+  const struct {
+    bool linked;
+    std::vector<Fault> faults;
+    bool saved;
+    bool replaced;
+  } cases[] = {
+      {true, {{read, 1, EIO}}, false, false},
+      {true, {{allocate, 1, ENOSPC}}, false, false},
+      {true, {{seek, 1, EIO}}, false, false},
+      {true, {{write, 1, EIO}}, false, false},
+      {true, {{truncate, 1, EIO}}, false, false},
+      {true, {{sync, 1, EIO}}, false, false},
+      {true, {{open, 2, EINTR}, {read, 1, EINTR}, {allocate, 1, EINTR}, {seek, 1, EINTR}, {write, 1, EINTR},
+              {truncate, 1, EINTR}, {sync, 1, EINTR}, {close, 1, EINTR}},
+       true, false},
+      {false, {{write, 1, EIO}}, false, false},
+      {false, {{sync, 1, EIO}}, false, false},
+      {false, {{close, 2, EIO}}, false, false},
+      {false, {{rename, 1, EIO}}, false, false},
+      {false, {{rename, 1, EBUSY}}, true, false},
+      {false, {{rename, 1, EXDEV}, {unlink, 1, EINTR}}, true, false},
+      {false, {{open, 1, EINTR}, {other, 1, EINTR}, {open, 2, EINTR}, {write, 1, EINTR}, {sync, 1, EINTR},
+               {close, 2, EINTR}, {rename, 1, EINTR}},
+       true, true},
+  };
+  for (const std::string& old : {std::string("old"), std::string(4000, 'o')}) {
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+      SCOPED_TRACE("case " + std::to_string(k) + ", old text of " + std::to_string(old.size()));
+      std::filesystem::remove(dir.file("link.txt"));
+      writeFile(file, old);
+      if (cases[k].linked) link(file.c_str(), dir.file("link.txt").c_str());
+      const ino_t inode = inodeOf(file);
+      const int answer = withFaults(cases[k].faults, [&] { return saveFile(file.c_str(), text); });
+      EXPECT_EQ(answer == 0, cases[k].saved);
+      EXPECT_EQ(readFile(file), cases[k].saved ? text : old);
+      EXPECT_EQ(inodeOf(file) != inode, cases[k].replaced);
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.');
+    }
+  }
+}
+
+// A tree whose last line crosses the first block read: cut there, its last
+// leaf would read as class 0 and the tree as complete.
+TEST(ReadFaults, AReadThatFailsIsAFailureAndNeverTheEndOfTheFile) {
+  using enum FileCall;
+  const TempDir dir;
+  const std::string file = dir.file("tree.txt");
+  std::string tree = ">Pred: =  Case Index: 0  Case Value: 1\n\t^Class: 0\n";
+  std::size_t lines = 3;
+  for (; tree.size() < 65536 - 103; ++lines) tree += std::string(99, '#') + "\n";
+  writeFile(file, tree + std::string(65536 - 4 - tree.size(), '#') + "\n\t^Class: 1");
+  const struct {
+    Fault fault;
+    std::size_t line;  // of the failure, or 0 where the tree is read
+  } cases[] = {{{read, 2, EIO}, lines + 1}, {{read, 1, EIO}, 1}, {{read, 2, EINTR}, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Learner learner;
+    learner.addExample({1}, 0);
+    learner.learn();
+    EXPECT_EQ(withFaults({c.fault}, [&] { return learner.load(file.c_str()); }), c.line == 0);
+    EXPECT_EQ(learner.classify(std::vector<float>{0.0F}), c.line == 0 ? 1 : 0);
+    const ViewRun view = withFaults({c.fault}, [&] { return runView({"--ascii", file}); });
+    EXPECT_EQ(view.status, c.line == 0 ? 0 : 1);
+    EXPECT_EQ(view.err, c.line == 0 ? "" : "treebench-view: " + file + ": line " + std::to_string(c.line) +
+                                               ": read failed: Input/output error\n");
+  }
 }

@@ -37,8 +37,8 @@ TEST(ViewErrors, SayWhyAFileCannotBeRead) {
   const TempDir dir;
   const ViewRun missing = runView({dir.file("\x1b[2J\a.txt")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err,
-            "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") +
+                             ": cannot open: No such file or directory\n");
   const ViewRun folder = runView({"--dot", dir.path()});
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": line 1: read failed: Is a directory\n");
@@ -120,7 +120,8 @@ TEST(ViewProgram, ExitsWithTheStatusOfItsRun) {
   EXPECT_EQ(drawn.err, "");
   const CommandRun missing = runViewProgram({dir.file("missing.txt")});
   EXPECT_EQ(exitCode(missing.status), 1);
-  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": cannot open: No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "treebench-view: " + dir.file("missing.txt") + ": cannot open: No such file or directory\n");
 }
 
 TEST(ViewProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
@@ -128,16 +129,11 @@ TEST(ViewProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
   GTEST_SKIP() << "the address sanitizer reserves more address space than the memory limit leaves";
 #else
   // A million nodes, each line read leniently, in two megabytes.
-  std::string tree;
-  const std::function<void(int)> grow = [&](int depth) {
-    tree += depth == 0 ? "^\n" : ">\n";
-    if (depth == 0) return;
-    grow(depth - 1);
-    grow(depth - 1);
+  const std::function<std::string(int)> tree = [&](int depth) {
+    return depth == 0 ? std::string("^\n") : ">\n" + tree(depth - 1) + tree(depth - 1);
   };
-  grow(20);
   const TempDir dir;
-  writeFile(dir.file("tree.txt"), tree);
+  writeFile(dir.file("tree.txt"), tree(20));
   CommandOptions small;
   small.memoryLimit = 64U << 20;
   const CommandRun run = runViewProgram({dir.file("tree.txt")}, small);

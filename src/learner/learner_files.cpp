@@ -33,7 +33,8 @@ bool Learner::load(const char* fileName) {
   struct stat file {};
   // Read as a tree, its own input would lose keys, and its own output, or a
   // pipe that only the program itself writes, would be waited on for ever.
-  if (retried(FileCall::other, [&] { return fstat(fd, &file); }) == 0 && ownStreamOf(file) == OwnStream::none) {
+  if (retried(FileCall::other, [&] { return fstat(fd, &file); }) == 0 &&
+      ownStreamOf(file) == OwnStream::none) {
     try {
       // Inside the guard: the buffer can run out of memory too.
       DescriptorReader buffer(fd);

@@ -50,7 +50,8 @@ bool writeFully(int fd, std::string_view text) {
 
 bool isOpenAs(int fd, const struct stat& file) {
   struct stat open {};
-  return fd >= 0 && retried(FileCall::other, [&] { return fstat(fd, &open); }) == 0 && open.st_dev == file.st_dev && open.st_ino == file.st_ino;
+  return fd >= 0 && retried(FileCall::other, [&] { return fstat(fd, &open); }) == 0 &&
+         open.st_dev == file.st_dev && open.st_ino == file.st_ino;
 }
 
 void keepStandardStreamsOpen() {

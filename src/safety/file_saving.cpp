@@ -1,6 +1,7 @@
 #include "safety/file_saving.h"
 
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -13,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <linux/limits.h>
 #include <new>
 #include <string>
 
@@ -112,7 +112,8 @@ std::string suffix() {
   static unsigned long count = 0;
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  const auto bits = static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(getpid()) << 8 ^ ++count * 40503;
+  const auto bits =
+      static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(getpid()) << 8 ^ ++count * 40503;
   char text[24];
   std::snprintf(text, sizeof text, "%06lx", bits & 0xFFFFFF);
   return text;
@@ -192,7 +193,8 @@ bool takeOver(int fd, const Place& place, const struct stat& old) {
   return isOpenAs(from.fd, old) &&
          retried(FileCall::other, [&] { return fchown(fd, old.st_uid, old.st_gid); }) == 0 &&
          retried(FileCall::other, [&] { return fchmod(fd, old.st_mode & 07777); }) == 0 &&
-         copyAttributes(path.c_str(), fd) && retried(FileCall::other, [&] { return fstat(fd, &made); }) == 0 && made.st_uid == old.st_uid &&
+         copyAttributes(path.c_str(), fd) &&
+         retried(FileCall::other, [&] { return fstat(fd, &made); }) == 0 && made.st_uid == old.st_uid &&
          made.st_gid == old.st_gid && (made.st_mode & 07777) == (old.st_mode & 07777);
 }
 
@@ -219,8 +221,8 @@ int replaceByRename(const Place& place, const struct stat* old, std::string_view
   if (!closeFile(fd) && cause == 0) cause = failure();
   const int folder = place.folder.fd;
   if (cause == 0 && retried(FileCall::rename, [&] {
-        return renameat(folder, temporary.c_str(), folder, place.name.c_str());
-      }) != 0) {
+                      return renameat(folder, temporary.c_str(), folder, place.name.c_str());
+                    }) != 0) {
     // Refused as for a file mounted on its own, which only writing in place
     // reaches; any other failure is the disk's.
     const bool refused = errno == EBUSY || errno == EXDEV || errno == EPERM || errno == EACCES;
@@ -301,9 +303,12 @@ int saveFile(const char* name, std::string_view text) {
   // Examined through its links as the system follows them, the links of
   // /proc to pipes and other nameless files included.
   struct stat examined {};
-  if (retried(FileCall::other, [&] { return fstatat(place.folder.fd, place.name.c_str(), &examined, 0); }) != 0) {
+  if (retried(FileCall::other, [&] { return fstatat(place.folder.fd, place.name.c_str(), &examined, 0); }) !=
+      0) {
     if (errno != ENOENT) return failure();
-    return !followLinks(place) ? failure() : place.name.empty() ? EISDIR : replaceByRename(place, nullptr, text);
+    return !followLinks(place)  ? failure()
+           : place.name.empty() ? EISDIR
+                                : replaceByRename(place, nullptr, text);
   }
   switch (ownStreamOf(examined)) {
     case OwnStream::standardOutput:

@@ -336,7 +336,8 @@ void TreeFile::read(std::unique_ptr<TreeNode>& slot, std::istream& in,
       const Pending item = stack.back();
       stack.pop_back();
       if (item.level > maxLevels) {
-        throw TreeFileError{lineNumber + 1, "the tree is deeper than " + std::to_string(maxLevels) + " levels"};
+        throw TreeFileError{lineNumber + 1,
+                            "the tree is deeper than " + std::to_string(maxLevels) + " levels"};
       }
       if (readNode(*item.slot, in, lineNumber, warnings)) {
         TreeNode& node = **item.slot;

@@ -44,8 +44,9 @@ struct TreeFile {
 
   // Reads a whole tree and only then puts it into `slot`, freeing what the
   // slot held. On any failure, a read that fails included, it throws
-  // `TreeFileError` and `slot` is as it was. Lines read leniently are added to `warnings`, when it is given, in
-  // the order of the file, also when the read then fails.
+  // `TreeFileError` and `slot` is as it was. Lines read leniently are added
+  // to `warnings`, when it is given, in the order of the file, also when the
+  // read then fails.
   static void read(std::unique_ptr<TreeNode>& slot, std::istream& in,
                    std::vector<TreeFileWarning>* warnings = nullptr);
 

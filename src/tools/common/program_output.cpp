@@ -19,13 +19,15 @@ int finishOutput(std::ostream& out, std::ostream& err, const char* program, int 
 
 bool saveOutput(const std::string& name, std::string_view text, const char* program, std::ostream& err) {
   const int cause = saveFile(name.c_str(), text);
-  if (cause != 0) err << program << ": " << printable(name) << ": cannot write: " << saveFailure(cause) << '\n';
+  if (cause != 0)
+    err << program << ": " << printable(name) << ": cannot write: " << saveFailure(cause) << '\n';
   return cause == 0;
 }
 
 int refuseCommandLine(std::ostream& err, const char* program, const std::string& error) {
   // The error repeats the words of the command line as they were given.
-  err << program << ": " << printable(error) << '\n' << "Try '" << program << " --help' for more information.\n";
+  err << program << ": " << printable(error) << '\n'
+      << "Try '" << program << " --help' for more information.\n";
   return programMisused;
 }
 

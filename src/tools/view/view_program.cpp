@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <istream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -16,9 +16,9 @@
 #include "tools/common/csv_reader.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
-#include "tools/view/tree_accuracy.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tools/view/tree_accuracy.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
 #include "tree/tree_file.h"
