@@ -56,7 +56,7 @@ TEST(BenchProgram, RefusesABadRowWithTheFileLineAndReason) {
   const std::string saved = dir.file("tree.txt");
   const CommandRun run = runBench({file, "--repeat", "1", "--save", saved});
   EXPECT_EQ(exitCode(run.status), 1);
-  EXPECT_EQ(run.err, file + ":3: the class is neither 0 nor 1\n");
+  EXPECT_EQ(run.err, "treebench-bench: " + file + ":3: the class is neither 0 nor 1\n");
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(fileExists(saved));
 }
@@ -160,7 +160,22 @@ TEST(BenchProgram, FailsWithStatusOneWhereTheLearnOrOutputFails) {
 
   const CommandRun unwritten = runBench({"--generate", "|", "10", "--write", dir.file("\a/rows.csv")});
   EXPECT_EQ(exitCode(unwritten.status), 1);
-  EXPECT_EQ(unwritten.err, dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
+  EXPECT_EQ(unwritten.err,
+            "treebench-bench: " + dir.file("\\x07/rows.csv") + ": cannot write: No such file or directory\n");
+
+  // Written whole or not at all: beyond the file size limit the old file stays.
+  const std::string kept = dir.file("keep.csv");
+  writeFile(kept, std::string(8000, '1'));
+  CommandOptions limited;
+  limited.fileSizeLimit = 16384;
+  const CommandRun tooLarge = runBench({"--generate", "#", "100000", "--write", kept}, limited);
+  EXPECT_EQ(exitCode(tooLarge.status), 1);
+  EXPECT_EQ(tooLarge.err, "treebench-bench: " + kept + ": cannot write: File too large\n");
+  EXPECT_EQ(readFile(kept), std::string(8000, '1'));
+
+  const CommandRun none = runBench({"--generate", "&", "0"});
+  EXPECT_EQ(exitCode(none.status), 1);
+  EXPECT_EQ(none.err, "treebench-bench: there are no examples to learn from\n");
 }
 
 TEST(BenchProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {

@@ -219,10 +219,12 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     std::string message;
   } refusals[] = {
-      {{rows}, rows + ":3: the class is neither 0 nor 1\n"},
+      {{rows}, "treebench-explain: " + rows + ":3: the class is neither 0 nor 1\n"},
       {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
       {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
+      {{"--save", dir.file("missing/tree.txt"), "--generate", "&", "4"},
+       "treebench-explain: " + dir.file("missing/tree.txt") + ": cannot write: No such file or directory\n"},
   };
   for (const auto& r : refusals) {
     const Explained run = explain(r.args);

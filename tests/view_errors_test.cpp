@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,11 @@ TEST(ViewErrors, SayWhyAFileCannotBeRead) {
   const TempDir dir;
   const ViewRun missing = runView({dir.file("\x1b[2J\a.txt")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err,
-            "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") + ": No such file or directory\n");
+  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("\\x1b[2J\\x07.txt") +
+                             ": cannot open: No such file or directory\n");
   const ViewRun folder = runView({"--dot", dir.path()});
   EXPECT_EQ(folder.status, 1);
-  EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": Is a directory\n");
+  EXPECT_EQ(folder.err, "treebench-view: " + dir.path() + ": line 1: read failed: Is a directory\n");
   EXPECT_EQ(folder.out, "");
 }
 
@@ -81,6 +82,7 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
   } usages[] = {
       {{}, "missing file operand"},
       {{"a.txt", "b.txt"}, "extra operand 'b.txt'"},
+      {{"a.txt", "\x1b]2;T\a.txt"}, "extra operand '\\x1b]2;T\\x07.txt'"},
       {{"--table", "0", "a.txt"}, "invalid table width '0'"},
       {{"--table=17", "a.txt"}, "invalid table width '17'"},
       {{"--table", "two", "a.txt"}, "invalid table width 'two'"},
@@ -118,5 +120,24 @@ TEST(ViewProgram, ExitsWithTheStatusOfItsRun) {
   EXPECT_EQ(drawn.err, "");
   const CommandRun missing = runViewProgram({dir.file("missing.txt")});
   EXPECT_EQ(exitCode(missing.status), 1);
-  EXPECT_EQ(missing.err, "treebench-view: " + dir.file("missing.txt") + ": No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "treebench-view: " + dir.file("missing.txt") + ": cannot open: No such file or directory\n");
+}
+
+TEST(ViewProgram, RunsOutOfMemoryWithAMessageAndStatusOne) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the memory limit leaves";
+#else
+  // A million nodes, each line read leniently, in two megabytes.
+  const std::function<std::string(int)> tree = [&](int depth) {
+    return depth == 0 ? std::string("^\n") : ">\n" + tree(depth - 1) + tree(depth - 1);
+  };
+  const TempDir dir;
+  writeFile(dir.file("tree.txt"), tree(20));
+  CommandOptions small;
+  small.memoryLimit = 64U << 20;
+  const CommandRun run = runViewProgram({dir.file("tree.txt")}, small);
+  EXPECT_EQ(exitCode(run.status), 1);
+  EXPECT_EQ(run.err, "treebench-view: out of memory\n");
+#endif
 }

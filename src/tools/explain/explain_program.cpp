@@ -16,6 +16,7 @@
 #include "tools/explain/tree_figures.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     } else if (from.fitness != 0) {
       data = generate(from.fitness, from.count, from.seed);
     } else if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << *refused << '\n';
+      err << programName << ": " << *refused << '\n';
       return programFailed;
     }
     fillLearner(learner, data);
@@ -170,11 +171,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     err << programName << ": " << printable(options.save) << ": there is no tree to save\n";
     return programFailed;
   }
-  if (!learner.save(options.save.c_str())) {
-    err << programName << ": " << printable(options.save) << ": the tree was not saved\n";
-    return programFailed;
-  }
-  return status;
+  return saveOutput(options.save, TreeFile::text(*learner.root), programName, err) ? status : programFailed;
 }
 
 }  // namespace

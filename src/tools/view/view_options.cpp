@@ -6,7 +6,6 @@
 
 #include "tools/common/dot_options.h"
 #include "tools/common/example_source.h"
-#include "tools/common/printable.h"
 #include "tools/view/truth_table.h"
 
 namespace {
@@ -64,8 +63,7 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
         const std::string previous = options.data;
         if (auto error = takeFileName(given, "--test", options.data)) return error;
         if (test && options.data != previous)
-          return "--test=" + printable(previous) + " and --test=" + printable(options.data) +
-                 " cannot be used together";
+          return "--test=" + previous + " and --test=" + options.data + " cannot be used together";
         test = true;
         break;
       }
