@@ -88,11 +88,15 @@ TEST(ViewDrawing, NamesEachValueByItsPositionFromX1) {
             "   \u2514\u2500 no: class 1\n");
 }
 
-TEST(ViewDrawing, WritesNumbersAsTheTreeFileDoes) {
-  EXPECT_EQ(linesOf(drawFile(nodeLine('<', 0, "0.5") + "\n^Class: 1\n^Class: 0").out)[0], "x1 > 0.5");
-  EXPECT_EQ(linesOf(drawFile(nodeLine('<', 1, "0.00001") + "\n^Class: 1\n^Class: 0").out)[0], "x2 > 1e-05");
-  EXPECT_EQ(linesOf(drawFile(nodeLine('=', 0, "1234570") + "\n^Class: 1\n^Class: 0").out)[0],
-            "x1 = 1.23457e+06");
+TEST(ViewDrawing, WritesEachNumberAsTheShortestTextThatReadsBackAsIt) {
+  const struct {
+    const char* file;
+    const char* drawn;
+  } numbers[] = {
+      {"0.5", "x1 > 0.5"},        {"0.00001", "x1 > 1e-05"},        {"1234570", "x1 > 1234570"},
+      {"2.70000005", "x1 > 2.7"}, {"5.14999962", "x1 > 5.1499996"}, {"0.123456789", "x1 > 0.12345679"}};
+  for (const auto& n : numbers)
+    EXPECT_EQ(linesOf(drawFile(nodeLine('<', 0, n.file) + "\n^Class: 1\n^Class: 0").out)[0], n.drawn);
 }
 
 // Whatever the file holds, the drawn relation holds for a value exactly

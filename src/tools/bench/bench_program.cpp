@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <ostream>
@@ -22,8 +21,8 @@
 #include "tools/bench/bench_options.h"
 #include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
-#include "tools/common/printable.h"
 #include "tools/common/program_output.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -84,23 +83,18 @@ std::pair<std::size_t, std::size_t> shape(const TreeNode* root) {
   return {nodes, depth};
 }
 
+// The examples as CSV, written whole or not at all.
 bool writeCsv(const Dataset& data, const std::string& name, std::ostream& err) {
-  std::FILE* file = std::fopen(name.c_str(), "w");
-  if (file == nullptr) {
-    err << printable(name) << ": cannot write: " << std::strerror(errno) << '\n';
-    return false;
-  }
+  std::string text;
+  char field[32];
   const float* values = data.values.data();
   for (std::size_t i = 0; i < data.size(); ++i) {
-    for (std::size_t k = 0; k < data.width; ++k) std::fprintf(file, "%.9g,", static_cast<double>(*values++));
-    std::fprintf(file, "%d\n", data.classes[i]);
+    for (std::size_t k = 0; k < data.width; ++k)
+      text.append(field, static_cast<std::size_t>(
+                             std::snprintf(field, sizeof field, "%.9g,", static_cast<double>(*values++))));
+    text += std::to_string(data.classes[i]) + '\n';
   }
-  const bool written = std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !written) {
-    err << printable(name) << ": cannot write\n";
-    return false;
-  }
-  return true;
+  return saveOutput(name, text, programName, err);
 }
 
 double peakRssMb() {
@@ -133,6 +127,10 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
   }
   const double loadSeconds = secondsSince(loadStart);
   if (!options.write.empty()) return writeCsv(data, options.write, err) ? programSucceeded : programFailed;
+  if (data.size() == 0) {
+    err << programName << ": there are no examples to learn from\n";
+    return programFailed;
+  }
 
   Learner learner;
   double best = 0.0;
@@ -148,10 +146,8 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
     if (run == 0 || seconds < best) best = seconds;
   }
 
-  if (!options.save.empty() && !learner.save(options.save.c_str())) {
-    err << printable(options.save) << ": the tree was not saved\n";
+  if (!options.save.empty() && !saveOutput(options.save, TreeFile::text(*learner.root), programName, err))
     return programFailed;
-  }
   const auto [nodes, depth] = shape(learner.root.get());
   char line[256];
   std::snprintf(line, sizeof line,

@@ -27,6 +27,11 @@ constexpr ToolOption headerOption{"header"};
 constexpr ToolOption noHeaderOption{"no-header"};
 constexpr ToolOption classOption{"class", true};
 
+// Whether any of the three was given.
+inline bool dataOptionsGiven(const DataOptions& options) {
+  return options.header != HeaderRow::decide || !options.classColumn.empty();
+}
+
 // --header (`present` true) or --no-header, of which only one may be given.
 std::optional<std::string> takeHeader(bool present, DataOptions& options);
 // --class N|NAME; what it names is judged against the file.

@@ -1,8 +1,8 @@
 #include "tools/common/node_text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <sstream>
+#include <iterator>
 
 std::string attributeName(std::uint32_t caseIndex, const DataNames& names) {
   if (caseIndex < names.attributes.size() && !names.attributes[caseIndex].name.empty())
@@ -30,18 +30,12 @@ std::optional<std::string> valueLabel(std::uint32_t caseIndex, float value, cons
 }
 
 std::string numberText(float value) {
-  // The writer's form first, an output stream's defaults on a float; nine
-  // significant digits name every float exactly, so the loop ends with a
-  // text that reads back as `value` (a NaN as a NaN).
-  std::string text;
-  for (int digits = 6; digits <= 9; ++digits) {
-    std::ostringstream out;
-    out.precision(digits);
-    out << value;
-    text = out.str();
-    if (std::isnan(value) || std::strtof(text.c_str(), nullptr) == value) break;
-  }
-  return text;
+  // The shortest text that reads back as the very float: 2.7, not the
+  // 2.70000005 that nine digits would show, nor a six-digit form that names
+  // a neighbouring float.
+  char text[32];
+  const auto written = std::to_chars(std::begin(text), std::end(text), value);
+  return std::string(text, written.ptr);
 }
 
 std::string valueText(std::uint32_t caseIndex, float value, const DataNames& names) {

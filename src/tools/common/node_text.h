@@ -25,9 +25,9 @@ std::string className(unsigned classIndex, const DataNames& names = noNames);
 // one of its labels.
 std::optional<std::string> valueLabel(std::uint32_t caseIndex, float value, const DataNames& names);
 
-// A test value as the tree file writes it (six significant digits), or with
-// as many more digits as it takes to name the very float the node compares
-// with, so that a drawn test never claims a threshold it does not have.
+// A value as the shortest decimal that reads back as the very same float, so
+// that a drawn test never claims a threshold it does not have and a value
+// read as 2.7 shows as 2.7.
 std::string numberText(float value);
 
 // A value of an attribute: its label, or its number as `numberText` writes it.

@@ -1,20 +1,41 @@
 #include "tools/explain/explain_options.h"
 
+#include <limits>
 #include <optional>
+
+#include "tools/common/dot_options.h"
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save, compare, dot, header, noHeader, classColumn };
+enum Option : std::size_t {
+  generate, seed, save, compare, dot, session, learn, maxDepth, brief, header, noHeader, classColumn
+};
 
-constexpr ToolOption explainOptions[] = {generateOption, seedOption,   {"save", true},   {"compare"},
-                                         {"dot"},        headerOption, noHeaderOption, classOption};
+constexpr ToolOption explainOptions[] = {generateOption,  seedOption,     {"save", true},   {"compare"},
+                                         {"dot"},         {"session", true}, {"learn", true}, maxDepthOption,
+                                         {"brief"},       headerOption,   noHeaderOption,  classOption};
+
+// The examples come from one of a data file, --generate and a session log,
+// whose learn --learn picks.
+std::optional<std::string> takeSession(const std::vector<std::string>& operands, bool seeded,
+                                       const ExplainOptions& options) {
+  const bool session = !options.session.empty();
+  if (!operands.empty() + (options.source.fitness != 0) + session != 1)
+    return std::string("give one of a data file, --generate and --session");
+  if (options.learn != 0 && !session) return std::string("--learn goes with --session");
+  if (seeded && session) return std::string("--seed goes with --generate");
+  if (session && dataOptionsGiven(options.source.data))
+    return std::string("--header, --no-header and --class go with a data file");
+  return std::nullopt;
+}
 
 }  // namespace
 
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args) {
   bool seeded = false;
-  const auto take = [&seeded](const GivenOption& given,
-                              ExplainOptions& options) -> std::optional<std::string> {
+  bool depth = false;
+  const auto take = [&seeded, &depth](const GivenOption& given,
+                                      ExplainOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
         return takeGenerate(given, options.source);
@@ -29,6 +50,21 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
       case Option::dot:
         options.dot = true;
         break;
+      case Option::session:
+        return takeFileName(given, "--session", options.session);
+      case Option::learn: {
+        constexpr unsigned long long most = std::numeric_limits<std::size_t>::max();
+        const auto number = wholeNumber(given.value.c_str(), 1, most);
+        if (!number) return badNumber("learn number", given.value, 1, most);
+        options.learn = static_cast<std::size_t>(*number);
+        break;
+      }
+      case Option::maxDepth:
+        depth = true;
+        return takeMaxDepth(given, options.dotDepth);
+      case Option::brief:
+        options.brief = true;
+        break;
       case Option::header:
       case Option::noHeader:
         return takeHeader(given.option == Option::header, options.source.data);
@@ -37,10 +73,14 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
     }
     return std::nullopt;
   };
-  const auto finish = [&seeded](const std::vector<std::string>& operands,
-                                ExplainOptions& options) -> std::optional<std::string> {
+  const auto finish = [&seeded, &depth](const std::vector<std::string>& operands,
+                                        ExplainOptions& options) -> std::optional<std::string> {
     // The digraph stands alone on the output, without the explanation.
     if (options.compare && options.dot) return "--compare and --dot cannot be used together";
+    if (depth && !options.dot) return "--max-depth goes with --dot";
+    if (options.brief && !options.dot) return "--brief goes with --dot";
+    if (auto refused = takeSession(operands, seeded, options)) return refused;
+    if (!options.session.empty()) return std::nullopt;
     return takeOperands(operands, seeded, options.source);
   };
   return parseToolArguments<ExplainOptions>(args, explainOptions, take, finish);

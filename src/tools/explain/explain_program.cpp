@@ -13,9 +13,11 @@
 #include "tools/common/program_output.h"
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
+#include "tools/explain/session_log.h"
 #include "tools/explain/tree_figures.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ constexpr const char* programName = "treebench-explain";
 constexpr const char* helpText =
     "Usage: treebench-explain [OPTION]... DATA\n"
     "  or:  treebench-explain [OPTION]... --generate CODE N\n"
+    "  or:  treebench-explain [OPTION]... --session LOG [--learn K]\n"
     "Learn a decision tree as treebench learns it and show why it is what it is:\n"
     "for every node, in the order the tree grows, its examples, each value's\n"
     "candidate cuts with their scores, the value tested and why; then the tree,\n"
@@ -42,6 +45,12 @@ constexpr const char* helpText =
     "      --no-header        the first row of the CSV file is data\n"
     "      --class N|NAME     the class is column N (from 1) or the column NAME,\n"
     "                           not the last\n"
+    "      --session LOG      learn from the examples of a learn of a workbench\n"
+    "                           session recorded in LOG (treebench | tee LOG), as\n"
+    "                           the session printed them; with LOG -, read standard\n"
+    "                           input\n"
+    "      --learn K          the K-th learn of LOG, counting every 'l' (default: the\n"
+    "                           last that had examples)\n"
     "      --save TREE        save the tree as the workbench saves it\n"
     "      --compare          at every node, set textbook C4.5's figures beside the\n"
     "                           method's, for comparison: each value's information\n"
@@ -50,7 +59,13 @@ constexpr const char* helpText =
     "      --dot              print only the tree, as a Graphviz digraph, in place of\n"
     "                           the explanation and the drawing: each test with its\n"
     "                           examples of each class and its score, each leaf with\n"
-    "                           its examples and how many it misclassifies\n"
+    "                           its examples and how many it misclassifies, each\n"
+    "                           leaf filled with its class's colour\n"
+    "      --max-depth=N      with --dot, draw the nodes down to depth N only (the\n"
+    "                           root is 0), each test at depth N dashed and saying\n"
+    "                           how many nodes below it are not drawn\n"
+    "      --brief            with --dot, label each node with its test or class and\n"
+    "                           its examples of each class alone: 2 of 0, 4 of 1\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
@@ -58,19 +73,30 @@ constexpr const char* helpText =
     "\n"
     "Exit status:\n"
     " 0  if OK, also when the learn stops with \"Illegal C4.5 Tree structure.\",\n"
-    " 1  if the examples cannot be read, there is no tree to save or to print as\n"
+    " 1  if the examples cannot be read (LOG holds no learn or no example line, or\n"
+    "      learn K had no examples), there is no tree to save or to print as\n"
     "      a digraph, the tree cannot be saved, memory runs out or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
     "Examples:\n"
     "  treebench-explain --generate '^' 20 --seed 3\n"
+    "  treebench-explain --session session.log --save tree.txt\n"
     "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n";
 
 constexpr ToolTexts explainer{programName, helpText, "treebench-explain (treebench) " TREEBENCH_VERSION "\n"};
 
-std::string source(const ExampleSource& options, const Dataset& data) {
+// Where a session's examples come from: "made for %, learnt by learn 2 of
+// session.log (line 57)".
+std::string sessionText(const SessionLearn& learn, const std::string& log) {
+  return std::string(" made for ") + learn.fitness + ", learnt by learn " + std::to_string(learn.number) +
+         " of " + (log == "-" ? std::string("standard input") : printable(log)) + " (line " +
+         std::to_string(learn.line) + ")";
+}
+
+std::string source(const ExampleSource& options, const Dataset& data, const std::string& session) {
   std::string text = std::to_string(data.size()) + (data.size() == 1 ? " example" : " examples");
   if (data.size() > 0) text += " of " + std::to_string(data.width) + (data.width == 1 ? " value" : " values");
+  if (!session.empty()) return text + session;
   if (options.fitness != 0)
     return text + " drawn for " + options.fitness + " with seed " + std::to_string(options.seed);
   return text + " from " + (options.csv == "-" ? std::string("standard input") : printable(options.csv));
@@ -101,7 +127,8 @@ void writeExplanation(const ExplainOptions& options, const DataNames& names, Lea
 
 // The digraph alone, so that it can go straight to Graphviz; answers whether
 // there was a tree to write.
-bool writeTreeDot(const DataNames& names, Learner& learner, std::ostream& out, std::ostream& err) {
+bool writeTreeDot(const ExplainOptions& options, const DataNames& names, Learner& learner, std::ostream& out,
+                  std::ostream& err) {
   TreeFigures figures;
   if (!learner.examples.empty())
     learnObserved(learner, {[&](const GrowthEvent& event) { figures.tell(event); }});
@@ -109,7 +136,9 @@ bool writeTreeDot(const DataNames& names, Learner& learner, std::ostream& out, s
     err << programName << ": there is no tree to print: there are no examples to learn from\n";
     return false;
   }
-  writeDot(*learner.root, out, [&](const TreeNode& node) { return figures.label(node, names); });
+  writeDot(
+      *learner.root, out, [&](const TreeNode& node) { return figures.label(node, names, options.brief); },
+      options.dotDepth);
   return true;
 }
 
@@ -118,8 +147,17 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
   DataNames names;
   {
     Dataset data;
+    std::string session;
     const ExampleSource& from = options.source;
-    if (from.fitness != 0) {
+    if (!options.session.empty()) {
+      SessionLearn learn;
+      if (const auto refused = loadSessionLog(options.session, standardInput, options.learn, learn)) {
+        err << programName << ": " << *refused << '\n';
+        return programFailed;
+      }
+      session = sessionText(learn, options.session);
+      data = std::move(learn.data);
+    } else if (from.fitness != 0) {
       data = generate(from.fitness, from.count, from.seed);
     } else if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) {
       return programFailed;
@@ -128,11 +166,11 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     names = namesOf(data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
-    if (!options.dot) out << source(from, data) << ".\n\n";
+    if (!options.dot) out << source(from, data, session) << ".\n\n";
   }
   bool written = true;
   if (options.dot) {
-    written = writeTreeDot(names, learner, out, err);
+    written = writeTreeDot(options, names, learner, out, err);
   } else {
     writeExplanation(options, names, learner, out);
   }
@@ -142,11 +180,7 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
     err << programName << ": " << printable(options.save) << ": there is no tree to save\n";
     return programFailed;
   }
-  if (!learner.save(options.save.c_str())) {
-    err << programName << ": " << printable(options.save) << ": the tree was not saved\n";
-    return programFailed;
-  }
-  return status;
+  return saveOutput(options.save, TreeFile::text(*learner.root), programName, err) ? status : programFailed;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "tools/common/command_line.h"
 #include "tools/common/data_options.h"
+#include "tools/common/tree_dot.h"
 
 enum class ViewMode { drawing, dot, table, test };
 
@@ -16,10 +17,12 @@ struct ViewOptions {
   std::string file;         // "-" is standard input
   std::string data;         // the data file of ViewMode::test; "-" is standard input
   DataOptions dataOptions;  // how that file is read
+  DotDepth dotDepth;        // how deep ViewMode::dot draws
 };
 
 using ParsedViewArguments = ParsedArguments<ViewOptions>;
 
-// Reads the arguments after the program's name: --ascii, --dot, --table N,
-// --test DATA.csv, --strict and one file.
+// Reads the arguments after the program's name: --ascii, --dot with
+// --max-depth N, --table N, --test DATA with --header, --no-header and
+// --class N|NAME, --strict and one file.
 ParsedViewArguments parseViewArguments(const std::vector<std::string>& args);

@@ -1,23 +1,24 @@
 #include "tools/view/view_program.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <fstream>
 #include <istream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <vector>
 
+#include "safety/file_access.h"
+#include "safety/file_calls.h"
 #include "tools/common/data_file.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
-#include "tools/view/tree_accuracy.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tools/view/tree_accuracy.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
 #include "tree/tree_file.h"
@@ -34,7 +35,11 @@ constexpr const char* helpText =
     "With FILE -, read standard input.\n"
     "\n"
     "      --ascii      draw the tree with plain ASCII characters\n"
-    "      --dot        print the tree as a Graphviz digraph\n"
+    "      --dot        print the tree as a Graphviz digraph, each leaf filled with\n"
+    "                     its class's colour\n"
+    "      --max-depth=N  with --dot, draw the nodes down to depth N only (the root\n"
+    "                     is 0), each test at depth N dashed and saying how many\n"
+    "                     nodes below it are not drawn\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
     "      --test=DATA  classify every row of the data file DATA (a CSV file of\n"
@@ -95,35 +100,32 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
   try {
     if (file == "-") {
       TreeFile::read(tree, standardInput, &warnings);
-      tell();
-      return tree;
+    } else {
+      // Worded as the data's reader words it. A folder opens, and its
+      // first read fails.
+      const int fd = openFile(AT_FDCWD, file.c_str(), O_RDONLY);
+      if (fd < 0) {
+        fileError(err, file, std::string("cannot open: ") + std::strerror(errno));
+        return nullptr;
+      }
+      const struct Closer {
+        int fd;
+        ~Closer() { closeFile(fd); }
+      } closer{fd};
+      DescriptorReader buffer(fd);
+      std::istream in(&buffer);
+      TreeFile::read(tree, in, &warnings);
     }
-    // A folder opens for reading but yields no line, which the reader would
-    // call an empty file.
-    struct stat info {};
-    if (stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      fileError(err, file, std::strerror(EISDIR));
-      return nullptr;
-    }
-    errno = 0;
-    std::ifstream in(file);
-    if (!in.is_open()) {
-      fileError(err, file, errno != 0 ? std::strerror(errno) : "cannot be opened");
-      return nullptr;
-    }
-    TreeFile::read(tree, in, &warnings);
     tell();
     return tree;
   } catch (const TreeFileError& error) {
     tell();
     lineError(err, file, error.line, error.reason);
-  } catch (const std::exception& error) {
-    fileError(err, file, error.what());
   }
   return nullptr;
 }
 
-// A C stream over `in`, for the CSV reader, which reads C streams, when the
+// A C stream over `in`, for the data reader, which reads C streams, when the
 // data come on the viewer's standard input.
 std::FILE* cStreamOver(std::istream& in) {
   cookie_io_functions_t io{};
@@ -148,14 +150,7 @@ bool readTestData(const std::string& file, const DataOptions& options, std::istr
   return loaded;
 }
 
-}  // namespace
-
-int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
-              std::ostream& err) {
-  const ParsedViewArguments parsed = parseViewArguments(args);
-  if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
-    return *answered;
-  const ViewOptions& options = parsed.options;
+int view(const ViewOptions& options, std::istream& standardInput, std::ostream& out, std::ostream& err) {
   std::vector<TreeFileWarning> warnings;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
@@ -169,7 +164,7 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
       break;
     case ViewMode::dot:
-      writeDot(*tree, out);
+      writeDot(*tree, out, noNames, options.dotDepth);
       break;
     case ViewMode::table:
       writeTruthTable(*tree, options.tableWidth, out);
@@ -179,4 +174,19 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       break;
   }
   return finishOutput(out, err, programName, programSucceeded);
+}
+
+}  // namespace
+
+int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
+              std::ostream& err) {
+  try {
+    const ParsedViewArguments parsed = parseViewArguments(args);
+    if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
+      return *answered;
+    return view(parsed.options, standardInput, out, err);
+  } catch (const std::bad_alloc&) {
+    err << programName << ": out of memory\n";
+  }
+  return programFailed;
 }
