@@ -32,14 +32,13 @@ std::vector<Tool> tools() {
       {"treebench-view",
        TREEBENCH_VIEW_PROGRAM,
        "Usage: treebench-view [OPTION]... FILE\n",
-       {"--ascii", "--dot", "--max-depth", "--table", "--test", "--header", "--no-header", "--class", "--strict",
-        "--help", "--version"},
+       {"--ascii", "--dot", "--max-depth", "--table", "--test", "--strict", "--help", "--version"},
        {{"TREE"}, {"--dot", "TREE"}, {"--table", "16", "TREE"}}},
       {"treebench-explain",
        TREEBENCH_EXPLAIN_PROGRAM,
        "Usage: treebench-explain [OPTION]... DATA\n",
-       {"--generate", "--seed", "--session", "--learn", "--header", "--no-header", "--class", "--save",
-        "--compare", "--dot", "--max-depth", "--brief", "--help", "--version"},
+       {"--generate", "--seed", "--session", "--learn", "--save", "--compare", "--dot", "--max-depth",
+        "--brief", "--help", "--version"},
        {{"--generate", "|", "10"}}},
       {"treebench-curve",
        TREEBENCH_CURVE_PROGRAM,
@@ -52,8 +51,7 @@ std::vector<Tool> tools() {
        "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
        "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
        "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n",
-       {"--seed", "--header", "--no-header", "--class", "--repeat", "--save", "--write", "--help", "--version",
-        "4294967295"},
+       {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"},
        {{"--generate", "|", "10"}}},
   };
 }

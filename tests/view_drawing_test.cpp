@@ -133,38 +133,26 @@ TEST(ViewDrawing, DrawsTheTestThatDecidesTheYesBranch) {
 
 TEST(NodeText, NamesAttributesValuesAndClassesAsTheDataDo) {
   DataNames names;
-  names.attributes = {{"outlook", AttributeKind::nominal, {"sunny", "rainy"}}, {"petal length", AttributeKind::numeric, {}}, {}};
+  names.attributes = {{"outlook", AttributeKind::nominal, {"sunny", "rainy"}}, {"petal length", {}, {}}, {}};
   names.classes = {"no", "yes"};
-  // A node of `pred`, or a leaf of class `caseIndex` for pred 0.
   const struct {
-    char pred;
-    std::uint32_t caseIndex;
-    float caseValue;
+    std::string node;  // its line of a tree file, the children leaves
     const char* text;
   } cases[] = {
-      {'=', 0, 1, "outlook = rainy"},
+      {"=  Case Index: 0  Case Value: 1", "outlook = rainy"},
       // A nominal value's order means nothing, nor does an index it lacks.
-      {'>', 0, 0, "outlook > 0"},
-      {'=', 0, 2, "outlook = 2"},
-      {'=', 0, 0.5F, "outlook = 0.5"},
-      {'<', 1, 2.45F, "petal length > 2.45"},
+      {">  Case Index: 0  Case Value: 0", "outlook > 0"},
+      {"=  Case Index: 0  Case Value: 2", "outlook = 2"},
+      {"<  Case Index: 1  Case Value: 2.45", "petal length > 2.45"},
       // An attribute without a name, or beyond the names, keeps its place.
-      {'=', 2, 1, "x3 = 1"},
-      {'=', 3, 1, "x4 = 1"},
-      {0, 1, 0, "class yes"},
-      {0, 2, 0, "class 2"},
+      {"=  Case Index: 2  Case Value: 1", "x3 = 1"},
+      {"=  Case Index: 3  Case Value: 1", "x4 = 1"},
   };
   for (const auto& c : cases) {
-    TreeNode node;
-    if (c.pred == 0) {
-      node.leafClass = static_cast<std::uint8_t>(c.caseIndex);
-    } else {
-      node.pred = c.pred;
-      node.caseIndex = c.caseIndex;
-      node.caseValue = c.caseValue;
-      node.left = std::make_unique<TreeNode>();
-      node.right = std::make_unique<TreeNode>();
-    }
-    EXPECT_EQ(nodeText(node, names), c.text);
+    std::unique_ptr<TreeNode> tree;
+    std::istringstream in(">Pred: " + c.node + "\n^Class: 1\n^Class: 2");
+    TreeFile::read(tree, in);
+    EXPECT_EQ(nodeText(*tree, names), c.text);
+    EXPECT_EQ(nodeText(*tree->left, names) + ", " + nodeText(*tree->right, names), "class yes, class 2");
   }
 }
