@@ -11,7 +11,7 @@
 #include "learner/learner.h"
 #include "support/command.h"
 #include "support/temp_dir.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tree/tree_file.h"
 
@@ -105,7 +105,7 @@ TEST(BenchProgram, GeneratesAsTheWorkbenchDoes) {
   const TempDir dir;
   ASSERT_EQ(exitCode(runBench({"--generate", "%", "50", "--seed", "7", "--write", dir.file("drawn.csv")}).status), 0);
   Dataset written;
-  ASSERT_EQ(loadCsv(dir.file("drawn.csv"), nullptr, written), std::nullopt);
+  ASSERT_EQ(loadData(dir.file("drawn.csv"), nullptr, written), std::nullopt);
   const Dataset drawn = generate('%', 50, 7);
   EXPECT_EQ(written.values, drawn.values);
   EXPECT_EQ(written.classes, drawn.classes);
@@ -121,7 +121,7 @@ TEST(BenchProgram, RefusesAWrongCommandLineWithStatusTwo) {
       // The most examples that can be held depends on the size of one.
       {{"--generate", "|", "18446744073709551615"},
        "bad example count '18446744073709551615': give a number from 0 to "},
-      {{}, "give either a CSV file or --generate"},
+      {{}, "give either a data file or --generate"},
       {{"--generate", "%", "10", "--write="}, "empty file name for --write"},
   };
   for (const auto& u : usages) {

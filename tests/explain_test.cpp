@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "examples/example_generator.h"
@@ -50,7 +52,7 @@ const char* const stoppingRows = "2,1\n0.5,1\n0,1\n2,0\n2,1\n1,0\n";
 TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
   // Equal values sort class 0 first, which makes two scored cuts; the yes
   // side cannot be split and ties, so class 0 answers.
-  EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out,
+  const std::string worked =
             "3 examples of 1 value from standard input.\n"
             "\n"
             "root: 3 examples, 2 of class 0 and 1 of class 1\n"
@@ -74,7 +76,19 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
             "The tree, as treebench-view draws it:\n"
             "x1 = 0\n"
             "\u251c\u2500 yes: class 0\n"
-            "\u2514\u2500 no: class 0\n");
+            "\u2514\u2500 no: class 0\n";
+  EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out, worked);
+  // The same rows with names: the same words, in the names.
+  std::string named = worked;
+  for (const auto& [from, to] : {std::pair{"x1 = 0", "windy = FALSE"}, {"x1", "windy"}, {"class 0", "class no"},
+                                 {"class 1", "class yes"}}) {
+    for (auto at = named.find(from); at != std::string::npos; at = named.find(from, at + std::strlen(to)))
+      named.replace(at, std::strlen(from), to);
+  }
+  EXPECT_EQ(explain({"-"}, "@relation r\n@attribute windy {FALSE,TRUE}\n@attribute play {no,yes}\n@data\n"
+                           "FALSE,yes\nFALSE,no\nTRUE,no\n")
+                .out,
+            named);
 
   // Values other than 0 and 1: the threshold is the upper value of the cut,
   // which nothing exceeds in the no side, so the growth stops there.
@@ -133,8 +147,8 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
             "  predicate =, as every value is 0 or 1\n"
             "  leaf: class 1, the majority class, as the examples have no values\n\n"
             "The tree, as treebench-view draws it:\nclass 1\n");
-  EXPECT_EQ(explain({"-"}, "").out,
-            "0 examples from standard input.\n\nNo tree: there are no examples to learn from.\n");
+  EXPECT_EQ(explain({"--generate", "|", "0"}).out,
+            "0 examples drawn for | with seed 1.\n\nNo tree: there are no examples to learn from.\n");
 
   // Ties: the first of equal scores wins, among the cuts and the values.
   const std::string xorRun = explain({"-"}, "0,0,0\n0,1,1\n1,0,1\n1,1,0\n").out;
@@ -220,9 +234,11 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::string message;
   } refusals[] = {
       {{rows}, "treebench-explain: " + rows + ":3: the class is neither 0 nor 1\n"},
-      {{"--save", dir.file("tree\x1b[2J.txt"), "-"},
+      {{"-"}, "treebench-explain: -:1: the file holds no rows\n"},
+      {{"--save", dir.file("tree\x1b[2J.txt"), "--generate", "|", "0"},
        "treebench-explain: " + dir.file("tree\\x1b[2J.txt") + ": there is no tree to save\n"},
-      {{"--dot", "-"}, "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
+      {{"--dot", "--generate", "|", "0"},
+       "treebench-explain: there is no tree to print: there are no examples to learn from\n"},
       {{"--save", dir.file("missing/tree.txt"), "--generate", "&", "4"},
        "treebench-explain: " + dir.file("missing/tree.txt") + ": cannot write: No such file or directory\n"},
   };
@@ -237,9 +253,9 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
     std::vector<std::string> args;
     const char* message;
   } usages[] = {
-      {{}, "give one of a CSV file, --generate and --session"},
-      {{"rows.csv", "--generate", "|", "4"}, "give one of a CSV file, --generate and --session"},
-      {{"--session", "a.log", "a.csv"}, "give one of a CSV file, --generate and --session"},
+      {{}, "give one of a data file, --generate and --session"},
+      {{"rows.csv", "--generate", "|", "4"}, "give one of a data file, --generate and --session"},
+      {{"--session", "a.log", "a.csv"}, "give one of a data file, --generate and --session"},
       {{"--learn", "2", "a.csv"}, "--learn goes with --session"},
       {{"--session", "a.log", "--seed", "3"}, "--seed goes with --generate"},
       {{"--session", "a.log", "--learn", "0"}, "bad learn number '0': give a number from 1 to "},
@@ -252,8 +268,13 @@ TEST(Explain, RefusesBadRowsAndCommandLines) {
       {{"a.csv", "b.csv"}, "extra operand 'b.csv'"},
       {{"--save", "", "a.csv"}, "empty file name for --save"},
       {{"--dot", "a.csv", "--compare"}, "--compare and --dot cannot be used together"},
+      {{"--header", "a.csv", "--no-header"}, "--header and --no-header cannot be used together"},
+      {{"--class=", "a.csv"}, "empty column for --class"},
+      {{"--class=1", "--class", "2", "a.csv"}, "--class=1 and --class=2 cannot be used together"},
+      {{"--class", "2", "--generate", "|", "4"}, "--header, --no-header and --class go with a data file"},
       {{"--max-depth", "1", "a.csv"}, "--max-depth goes with --dot"},
       {{"--brief", "a.csv"}, "--brief goes with --dot"},
+      {{"--session", "a.log", "--class", "2"}, "--header, --no-header and --class go with a data file"},
   };
   for (const auto& u : usages) {
     const Explained run = explain(u.args);

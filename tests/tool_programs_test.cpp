@@ -36,7 +36,7 @@ std::vector<Tool> tools() {
        {{"TREE"}, {"--dot", "TREE"}, {"--table", "16", "TREE"}}},
       {"treebench-explain",
        TREEBENCH_EXPLAIN_PROGRAM,
-       "Usage: treebench-explain [OPTION]... FILE.csv\n",
+       "Usage: treebench-explain [OPTION]... DATA\n",
        {"--generate", "--seed", "--session", "--learn", "--save", "--compare", "--dot", "--max-depth",
         "--brief", "--help", "--version"},
        {{"--generate", "|", "10"}}},
@@ -47,7 +47,7 @@ std::vector<Tool> tools() {
        {{"&", "--examples=4", "--runs=1"}}},
       {"treebench-bench",
        TREEBENCH_BENCH_PROGRAM,
-       "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+       "Usage: treebench-bench DATA [--repeat R] [--save TREE]\n"
        "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
        "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
        "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n",

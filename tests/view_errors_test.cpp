@@ -94,6 +94,7 @@ TEST(ViewUsage, WrongUsageExitsWithTwoAndPointsToTheHelp) {
       {{"--test", "a.csv", "--dot", "a.txt"}, "--dot and --test cannot be used together"},
       {{"--test=", "a.txt"}, "empty file name for --test"},
       {{"--test=-", "-"}, "the data and the tree cannot both be read from standard input"},
+      {{"--no-header", "a.txt"}, "--header, --no-header and --class go with --test"},
       {{"--max-depth=2", "a.txt"}, "--max-depth goes with --dot"},
       {{"--dot", "--max-depth=-1", "a.txt"}, "bad depth '-1': give a number from 0 to 4294967295"},
   };

@@ -19,7 +19,7 @@
 
 #include "learner/learner.h"
 #include "tools/bench/bench_options.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/common/program_output.h"
 #include "tree/tree_file.h"
@@ -31,16 +31,20 @@ constexpr const char* programName = "treebench-bench";
 // The concept codes are characters the shell reads for itself, so every
 // example of them is quoted.
 constexpr const char* helpText =
-    "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+    "Usage: treebench-bench DATA [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
     "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n"
     "\n"
-    "Time the workbench's learn on a large training set: the rows of FILE.csv\n"
-    "(the attribute values, then the class 0 or 1, all numbers, no header), or N\n"
-    "examples drawn as the workbench draws them for the concept CODE:\n"
+    "Time the workbench's learn on a large training set: the rows of DATA, a CSV\n"
+    "file (the attribute values, then the class 0 or 1, all numbers, no header;\n"
+    "or with names) or an ARFF file of two classes, or N examples drawn as the\n"
+    "workbench draws them for the concept CODE:\n"
     "  '|' or, '^' xor, '&' and, '#' triple or, '%' exactly one of three, '*' triple and.\n"
     "\n"
+    "      --header      the first row of the CSV file names the columns\n"
+    "      --no-header   the first row of the CSV file is data\n"
+    "      --class N|NAME  the class is column N (from 1) or the column NAME, not the last\n"
     "      --seed S      seed the example generator with S, 0 to 4294967295 (default 1)\n"
     "      --repeat R    learn R times, 1 to 1000 (default 3), and report the best\n"
     "      --save TREE   save the tree as the workbench saves it\n"
@@ -117,10 +121,7 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
   Dataset data;
   const auto loadStart = std::chrono::steady_clock::now();
   if (from.fitness == 0) {
-    if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << programName << ": " << *refused << '\n';
-      return programFailed;
-    }
+    if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) return programFailed;
   } else {
     data = generate(from.fitness, from.count, from.seed);
   }

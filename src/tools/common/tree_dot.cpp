@@ -75,3 +75,7 @@ void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label, co
   });
   out << "}\n";
 }
+
+void writeDot(const TreeNode& root, std::ostream& out, const DataNames& names, const DotDepth& depth) {
+  writeDot(root, out, [&names](const TreeNode& node) { return nodeText(node, names); }, depth);
+}

@@ -26,10 +26,13 @@ struct DotDepth {
 };
 
 // The tree as a Graphviz digraph: a box for each internal node, an ellipse
-// for each leaf, each with its `label` (by default the viewer's words, its
-// test or its class), and edges labelled "yes" (the test holds, left) and
-// "no". Every node is filled: a leaf with its class's colour, a light one
-// for class 0 and a dark one with white words for class 1, apart in grey
-// too, and a test with white.
-void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label = nodeText,
+// for each leaf, each with its `label`, and edges labelled "yes" (the test
+// holds, left) and "no". Every node is filled: a leaf with its class's
+// colour, a light one for class 0 and a dark one with white words for class
+// 1, apart in grey too, and a test with white.
+void writeDot(const TreeNode& root, std::ostream& out, const DotLabel& label, const DotDepth& depth = {});
+
+// The same with the viewer's words for each node, its test or its class,
+// in the names of the data where there are some.
+void writeDot(const TreeNode& root, std::ostream& out, const DataNames& names = noNames,
               const DotDepth& depth = {});

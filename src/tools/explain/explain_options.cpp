@@ -7,21 +7,25 @@
 
 namespace {
 
-enum Option : std::size_t { generate, seed, save, compare, dot, session, learn, maxDepth, brief };
+enum Option : std::size_t {
+  generate, seed, save, compare, dot, session, learn, maxDepth, brief, header, noHeader, classColumn
+};
 
-constexpr ToolOption explainOptions[] = {generateOption,  seedOption,     {"save", true},
-                                         {"compare"},     {"dot"},        {"session", true},
-                                         {"learn", true}, maxDepthOption, {"brief"}};
+constexpr ToolOption explainOptions[] = {generateOption,  seedOption,     {"save", true},   {"compare"},
+                                         {"dot"},         {"session", true}, {"learn", true}, maxDepthOption,
+                                         {"brief"},       headerOption,   noHeaderOption,  classOption};
 
-// The examples come from one of a CSV file, --generate and a session log,
+// The examples come from one of a data file, --generate and a session log,
 // whose learn --learn picks.
 std::optional<std::string> takeSession(const std::vector<std::string>& operands, bool seeded,
                                        const ExplainOptions& options) {
   const bool session = !options.session.empty();
   if (!operands.empty() + (options.source.fitness != 0) + session != 1)
-    return std::string("give one of a CSV file, --generate and --session");
+    return std::string("give one of a data file, --generate and --session");
   if (options.learn != 0 && !session) return std::string("--learn goes with --session");
   if (seeded && session) return std::string("--seed goes with --generate");
+  if (session && dataOptionsGiven(options.source.data))
+    return std::string("--header, --no-header and --class go with a data file");
   return std::nullopt;
 }
 
@@ -61,6 +65,11 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
       case Option::brief:
         options.brief = true;
         break;
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.source.data);
+      case Option::classColumn:
+        return takeClass(given, options.source.data);
     }
     return std::nullopt;
   };

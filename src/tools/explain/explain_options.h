@@ -20,7 +20,8 @@ struct ExplainOptions {
 
 using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
 
-// Reads the arguments after the program's name: FILE.csv, --generate CODE
+// Reads the arguments after the program's name: a data file with --header,
+// --no-header and --class N|NAME, --generate CODE
 // N with --seed S, or --session LOG with --learn K; --save TREE, and
 // --compare or --dot with --max-depth N and --brief.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);

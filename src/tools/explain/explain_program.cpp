@@ -6,7 +6,8 @@
 
 #include "induction/growth_observer.h"
 #include "learner/learner.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
+#include "tools/common/data_names.h"
 #include "tools/common/dataset.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr const char* programName = "treebench-explain";
 
 constexpr const char* helpText =
-    "Usage: treebench-explain [OPTION]... FILE.csv\n"
+    "Usage: treebench-explain [OPTION]... DATA\n"
     "  or:  treebench-explain [OPTION]... --generate CODE N\n"
     "  or:  treebench-explain [OPTION]... --session LOG [--learn K]\n"
     "Learn a decision tree as treebench learns it and show why it is what it is:\n"
@@ -31,14 +32,19 @@ constexpr const char* helpText =
     "candidate cuts with their scores, the value tested and why; then the tree,\n"
     "drawn as treebench-view draws it.\n"
     "\n"
-    "FILE.csv holds one example a row: the values, then the class 0 or 1, all\n"
-    "numbers, no header. With FILE.csv -, read standard input.\n"
+    "DATA is a data file of two classes: a CSV file of numbers, one example a\n"
+    "row, the values then the class 0 or 1, as the workbench writes them; a CSV\n"
+    "file with names; or an ARFF file. With DATA -, read standard input.\n"
     "\n"
     "      --generate CODE N  draw N examples as the workbench does for the concept\n"
     "                           CODE: '|' or, '^' xor, '&' and, '#' triple or,\n"
     "                           '%' exactly one of three, '*' triple and\n"
     "      --seed S           seed the example generator with S, 0 to 4294967295\n"
     "                           (default 1)\n"
+    "      --header           the first row of the CSV file names the columns\n"
+    "      --no-header        the first row of the CSV file is data\n"
+    "      --class N|NAME     the class is column N (from 1) or the column NAME,\n"
+    "                           not the last\n"
     "      --session LOG      learn from the examples of a learn of a workbench\n"
     "                           session recorded in LOG (treebench | tee LOG), as\n"
     "                           the session printed them; with LOG -, read standard\n"
@@ -104,15 +110,16 @@ void learnObserved(Learner& learner, const GrowthObserver& observer) {
 }
 
 // The explanation, then the tree drawn.
-void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostream& out) {
+void writeExplanation(const ExplainOptions& options, const DataNames& names, Learner& learner,
+                      std::ostream& out) {
   if (!learner.examples.empty()) {
-    Explanation explanation(out, options.compare);
+    Explanation explanation(out, options.compare, names);
     learnObserved(learner, {[&](const GrowthEvent& event) { explanation.tell(event); }});
     out << '\n';
   }
   if (learner.root) {
     out << "The tree, as treebench-view draws it:\n";
-    drawTree(*learner.root, LineStyle::boxDrawing, out);
+    drawTree(*learner.root, LineStyle::boxDrawing, out, names);
   } else {
     out << "No tree: there are no examples to learn from.\n";
   }
@@ -120,7 +127,8 @@ void writeExplanation(const ExplainOptions& options, Learner& learner, std::ostr
 
 // The digraph alone, so that it can go straight to Graphviz; answers whether
 // there was a tree to write.
-bool writeTreeDot(const ExplainOptions& options, Learner& learner, std::ostream& out, std::ostream& err) {
+bool writeTreeDot(const ExplainOptions& options, const DataNames& names, Learner& learner, std::ostream& out,
+                  std::ostream& err) {
   TreeFigures figures;
   if (!learner.examples.empty())
     learnObserved(learner, {[&](const GrowthEvent& event) { figures.tell(event); }});
@@ -129,13 +137,14 @@ bool writeTreeDot(const ExplainOptions& options, Learner& learner, std::ostream&
     return false;
   }
   writeDot(
-      *learner.root, out, [&](const TreeNode& node) { return figures.label(node, options.brief); },
+      *learner.root, out, [&](const TreeNode& node) { return figures.label(node, names, options.brief); },
       options.dotDepth);
   return true;
 }
 
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
   Learner learner;
+  DataNames names;
   {
     Dataset data;
     std::string session;
@@ -150,20 +159,20 @@ int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostrea
       data = std::move(learn.data);
     } else if (from.fitness != 0) {
       data = generate(from.fitness, from.count, from.seed);
-    } else if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << programName << ": " << *refused << '\n';
+    } else if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) {
       return programFailed;
     }
     fillLearner(learner, data);
+    names = namesOf(data);
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
     if (!options.dot) out << source(from, data, session) << ".\n\n";
   }
   bool written = true;
   if (options.dot) {
-    written = writeTreeDot(options, learner, out, err);
+    written = writeTreeDot(options, names, learner, out, err);
   } else {
-    writeExplanation(options, learner, out);
+    writeExplanation(options, names, learner, out);
   }
   const int status = finishOutput(out, err, programName, written ? programSucceeded : programFailed);
   if (options.save.empty()) return status;

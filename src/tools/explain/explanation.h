@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "induction/growth_observer.h"
+#include "tools/common/data_names.h"
 #include "tools/explain/textbook.h"
 
 // Writes the steps of a learn as the induction tells them, one node after
@@ -17,7 +18,9 @@
 // those of textbook C4.5 that `compare` sets beside them.
 class Explanation {
  public:
-  explicit Explanation(std::ostream& out, bool compare = false) : out_(out), compare_(compare) {}
+  // Names attributes and classes as `names` does, which must outlive it.
+  explicit Explanation(std::ostream& out, bool compare = false, const DataNames& names = noNames)
+      : out_(out), compare_(compare), names_(names) {}
 
   void tell(const GrowthEvent& event);
 
@@ -34,6 +37,7 @@ class Explanation {
 
   std::ostream& out_;
   bool compare_;
+  const DataNames& names_;
   std::vector<std::optional<TextbookCut>> textbook_;  // of the node's attributes, for comparison
   // The nodes being grown and their ancestors share one path text, cut
   // back on the way up, so that memory follows the depth of the tree, never

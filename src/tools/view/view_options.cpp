@@ -10,10 +10,10 @@
 
 namespace {
 
-enum Option : std::size_t { ascii, dot, table, test, strict, maxDepth };
+enum Option : std::size_t { ascii, dot, table, test, strict, maxDepth, header, noHeader, classColumn };
 
-constexpr ToolOption viewOptions[] = {{"ascii"},      {"dot"},    {"table", true},
-                                      {"test", true}, {"strict"}, maxDepthOption};
+constexpr ToolOption viewOptions[] = {{"ascii"},      {"dot"},    {"table", true}, {"test", true}, {"strict"},
+                                      maxDepthOption, headerOption, noHeaderOption, classOption};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
@@ -47,6 +47,11 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       case Option::maxDepth:
         depth = true;
         return takeMaxDepth(given, options.dotDepth);
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.dataOptions);
+      case Option::classColumn:
+        return takeClass(given, options.dataOptions);
       case Option::table: {
         const auto width = tableWidth(given.value);
         if (!width)
@@ -83,6 +88,8 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       chosen = name;
     }
     if (depth && !dot) return std::string("--max-depth goes with --dot");
+    if (!test && dataOptionsGiven(options.dataOptions))
+      return "--header, --no-header and --class go with --test";
     if (operands.empty()) return "missing file operand";
     if (operands.size() > 1) return "extra operand '" + operands[1] + "'";
     if (test && options.data == "-" && operands[0] == "-")
