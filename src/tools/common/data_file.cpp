@@ -16,6 +16,7 @@
 #include "tools/common/csv_record.h"
 #include "tools/common/csv_rows.h"
 #include "tools/common/data_blocks.h"
+#include "tools/common/input_file.h"
 #include "tools/common/number_parsing.h"
 #include "tools/common/plain_rows.h"
 #include "tools/common/printable.h"
@@ -204,23 +205,10 @@ void readData(std::FILE* file, Dataset& into, const DataOptions& options, std::s
 std::optional<std::string> loadData(const std::string& name, std::FILE* standardInput, Dataset& into,
                                     const DataOptions& options) {
   into = Dataset{};
-  std::FILE* file = standardInput;
-  if (name != "-") {
-    do {
-      errno = 0;
-      file = std::fopen(name.c_str(), "r");
-    } while (file == nullptr && errno == EINTR);
-  }
-  if (file == nullptr) return printable(name) + ": cannot open: " + std::strerror(errno);
-  struct Closer {
-    std::FILE* file;
-    bool owned;
-    ~Closer() {
-      if (owned) std::fclose(file);
-    }
-  } closer{file, file != standardInput};
+  InputFile input;
+  if (auto refused = openInput(name, standardInput, input)) return refused;
   try {
-    readData(file, into, options);
+    readData(input.file, into, options);
   } catch (const DataError& error) {
     return printable(name) + ":" + std::to_string(error.line) + ": " + printable(error.reason);
   } catch (const std::bad_alloc&) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "examples/example_generator.h"
+#include "tools/common/input_file.h"
 #include "tools/common/printable.h"
 
 namespace {
@@ -186,17 +187,10 @@ SessionLearn readSessionLog(std::FILE* file, std::size_t learn) {
 
 std::optional<std::string> loadSessionLog(const std::string& name, std::FILE* standardInput,
                                           std::size_t learn, SessionLearn& into) {
-  std::FILE* const file = name == "-" ? standardInput : std::fopen(name.c_str(), "r");
-  if (file == nullptr) return printable(name) + ": cannot open: " + std::strerror(errno);
-  struct Closer {
-    std::FILE* file;
-    bool owned;
-    ~Closer() {
-      if (owned) std::fclose(file);
-    }
-  } closer{file, file != standardInput};
+  InputFile input;
+  if (auto refused = openInput(name, standardInput, input)) return refused;
   try {
-    into = readSessionLog(file, learn);
+    into = readSessionLog(input.file, learn);
   } catch (const SessionLogError& error) {
     return printable(name) + (error.line == 0 ? "" : ":" + std::to_string(error.line)) + ": " + error.reason;
   }
