@@ -88,6 +88,7 @@ install:
 # build/fuzz/crashes and fails the target.
 FUZZ_SECONDS ?= 60
 FUZZ_INDUCTION_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_DATA_SECONDS ?= $(FUZZ_INDUCTION_SECONDS)
 FUZZ_RUN = build/fuzz/run
 FUZZ_FLAGS = -print_final_stats=1 -artifact_prefix=build/fuzz/crashes/
 
@@ -96,9 +97,10 @@ fuzz: build/fuzz/CMakeCache.txt
 	$(CMAKE) --build --preset fuzz -j $(JOBS)
 	rm -rf $(FUZZ_RUN)
 	mkdir -p $(FUZZ_RUN) build/fuzz/crashes
-	cp -R fuzz/corpus/tree_file fuzz/corpus/induction $(FUZZ_RUN)/
+	cp -R fuzz/corpus/tree_file fuzz/corpus/induction fuzz/corpus/data_file $(FUZZ_RUN)/
 	./build/fuzz/tree_file_fuzz $(FUZZ_FLAGS) -max_len=24576 -max_total_time=$(FUZZ_SECONDS) $(FUZZ_RUN)/tree_file
 	./build/fuzz/induction_fuzz $(FUZZ_FLAGS) -max_len=2048 -max_total_time=$(FUZZ_INDUCTION_SECONDS) $(FUZZ_RUN)/induction
+	./build/fuzz/data_file_fuzz $(FUZZ_FLAGS) -max_len=4096 -max_total_time=$(FUZZ_DATA_SECONDS) $(FUZZ_RUN)/data_file
 
 # The soak session at any length (KEYS keys) under the sanitizers, run
 # directly so that no test timeout cuts it short; it prints the figures.

@@ -1,4 +1,4 @@
-// Classifications per second on the depth-3 tree learnt for triple xor ('%').
+// Classifications per second on the depth-3 tree learnt for exactly one of three ('%').
 #include <benchmark/benchmark.h>
 
 #include <array>

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tools/common/command_line.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/common/program_output.h"
 #include "tools/textbook/j48_text.h"
@@ -26,8 +26,8 @@ constexpr const char* programName = "treebench-textbook-bench";
 constexpr const char* helpText =
     "Usage: treebench-textbook-bench DATA [--unpruned] [--confidence CF] [--min-leaf M]\n"
     "                                [--repeat R] [--tree]\n"
-    "Time the textbook learner (C4.5 as J48 -B learns) on the rows of DATA, a CSV\n"
-    "file as treebench-explain reads it; with DATA -, read standard input.\n"
+    "Time the textbook learner (C4.5 as J48 -B learns) on the rows of DATA, a data\n"
+    "file as the tools read it (CSV or ARFF); with DATA -, read standard input.\n"
     "\n"
     "      --unpruned       grow and collapse only, without pruning\n"
     "      --confidence CF  the pruning's confidence, above 0 and at most 0.5\n"
@@ -98,8 +98,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 int run(const BenchOptions& options) {
   Dataset data;
   const auto loading = std::chrono::steady_clock::now();
-  if (const auto refused = loadCsv(options.data, stdin, data)) {
-    std::cerr << *refused << '\n';
+  if (const auto refused = loadData(options.data, stdin, data)) {
+    std::cerr << programName << ": " << *refused << '\n';
     return programFailed;
   }
   const double load = secondsSince(loading);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "learner/learner.h"
+#include "support/examples.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -130,6 +131,16 @@ TEST(CommandLoop, RunsOneCommandPerKey) {
       EXPECT_EQ(learner.root.get(), before) << c.what;
     }
   }
+}
+
+// A growth that stops is told behind the dots, on their line; the
+// examples stay for the next learn.
+TEST(CommandLoop, TellsAStoppedGrowthBehindTheDots) {
+  Learner learner;
+  learner.examples = {example({0.1F}, 0), example({0.3F}, 0), example({0.6F}, 1), example({0.9F}, 1)};
+  EXPECT_EQ(session(learner, "lq"),
+            menu + "...Illegal C4.5 Tree structure.\nTree has completed learning.\n\n" + prompt);
+  EXPECT_EQ(learner.examples.size(), 4U);
 }
 
 // The concepts are the codes that the menu quotes, and no others.

@@ -27,7 +27,7 @@ std::size_t explainedBytes(std::size_t depth) {
   Explanation explanation(out);
   const std::size_t before = allocatedBytes;
   walkPreOrder(root, [&](const WalkStep& step) {
-    explanation.tell(NodeBegun{step.node, {1, 1}, 2, '='});
+    explanation.tell(NodeBegun{step.node, {step.depth, step.branch}, {1, 1}, 2, '='});
     explanation.tell(step.node->isLeaf() ? GrowthEvent{LeafMade{step.node, LeafReason::noSplit}}
                                          : GrowthEvent{NodeSplit{step.node, 1, 1}});
     return true;

@@ -1,6 +1,7 @@
 // Textbook C4.5's figures, which --compare sets beside the method's.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -20,6 +21,14 @@ TEST(Textbook, CutsBetweenDistinctValuesAtTheFirstHighestGainAndWorksOutItsFigur
       {{3, 1, 0, 2, 1, 2}, {1, 1, 0, 1, 0, 1}, 1, 0.459147917, 1, 0.459147917},
       // Equal gains at 0 and 1.
       {{2, 1, 0}, {0, 1, 0}, 0, 0.251629167, 0.918295834, 0.274017542},
+      // Mirrored cuts, 2 against 9 and 9 against 2, whose gains differ in
+      // their last bits: the first still wins.
+      {{1, 2, 1, 0, 1, 1, 2, 1, 0, 1, 1},
+       {1, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1},
+       0,
+       0.0904634345,
+       0.684038436,
+       0.132249052},
       // Class 2 is counted nowhere, so every example counted is on one side.
       {{0, 1}, {2, 0}, 0, 0, 0, 0},
   };
@@ -54,6 +63,8 @@ TEST(Textbook, QuinlansRuleTakesTheHighestRatioAmongGainsOfAtLeastTheAverage) {
       {{cut(0.4, 0.4), cut(0.1, 0.9), cut(0.4, 0.5)}, 2},
       // Three gains of 0.1 average a last bit above 0.1.
       {{cut(0.1, 0.2), cut(0.1, 0.2), cut(0.1, 0.2)}, 0},
+      // Ratios equal but for their last bits, as mirrored cuts give them.
+      {{cut(0.3, 0.5), cut(0.3, std::nextafter(0.5, 1.0))}, 0},
       // An attribute without a cut is not counted: the average is 0.15.
       {{std::nullopt, cut(0.2, 0.1), cut(0.1, 0.9)}, 1},
   };

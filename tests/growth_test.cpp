@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
 #include "learner/learner.h"
 #include "support/describe.h"
@@ -13,10 +14,12 @@ ExampleSet sendsAllOneWay() {
   return {example({0.1F}, 0), example({0.3F}, 0), example({0.6F}, 1), example({0.9F}, 1)};
 }
 
+// What a learn answers, with what it prints, which is to be nothing: the
+// command loop prints a growth's failure.
 std::string learnOutput(Learner& learner) {
   ::testing::internal::CaptureStdout();
-  learner.learn();
-  return ::testing::internal::GetCapturedStdout();
+  const char* failure = learner.learn();
+  return ::testing::internal::GetCapturedStdout() + (failure != nullptr ? failure : "");
 }
 
 }  // namespace
@@ -54,8 +57,8 @@ TEST(Growth, GrowsTheTreeOfEachSet) {
   }
 }
 
-// A learn keeps what the growth made and prints only its failure; a success
-// alone empties the training set. A second learn changes nothing: without
+// A learn keeps what the growth made and answers only its failure; a
+// success alone empties the training set. A second learn changes nothing: without
 // examples the very tree stays, and a failure fails again.
 TEST(Learn, KeepsTheGrowthAndEmptiesTheSetOnlyOnSuccess) {
   const struct {
@@ -65,7 +68,7 @@ TEST(Learn, KeepsTheGrowthAndEmptiesTheSetOnlyOnSuccess) {
   } cases[] = {
       {"a success", conceptExamples('&'), ""},
       {"no examples", {}, ""},
-      {"a growth failure", sendsAllOneWay(), "Illegal C4.5 Tree structure.\n"},
+      {"a growth failure", sendsAllOneWay(), "Illegal C4.5 Tree structure."},
   };
   for (const auto& c : cases) {
     const std::string grown = describe(learnFrom(c.set).tree.get());
@@ -81,5 +84,42 @@ TEST(Learn, KeepsTheGrowthAndEmptiesTheSetOnlyOnSuccess) {
         EXPECT_EQ(learner.root.get(), before) << c.what;
       }
     }
+  }
+}
+
+// The places that the growth tells its observer, as depth and branch ("0r"
+// the root, "1y" its yes child): of each node begun, in order, and of the
+// nodes left not grown when it stops, in the order they would have grown.
+TEST(Growth, TellsEachNodeItsPlaceInTheOrderItGrows) {
+  const struct {
+    const char* what;
+    ExampleSet set;
+    const char* begun;
+    const char* notGrown;
+  } cases[] = {
+      {"and", conceptExamples('&'), "0r 1y 2y 2n 1n", ""},
+      {"a stop with nodes still to grow",
+       {example({0.94F, 0.36F}, 1), example({0.81F, 0.42F}, 0), example({0.31F, 0.03F}, 1),
+        example({0.83F, 0.67F}, 0), example({0.47F, 0.43F}, 0), example({0.98F, 0.99F}, 1)},
+       "0r 1y 2y", "3y 3n 2n 1n"},
+  };
+  const auto text = [](const NodePlace& place) {
+    const char branch = place.branch == Branch::root ? 'r' : place.branch == Branch::yes ? 'y' : 'n';
+    std::string told = " ";
+    told += std::to_string(place.depth);
+    told += branch;
+    return told;
+  };
+  for (const auto& c : cases) {
+    std::string begun;
+    std::string notGrown;
+    const GrowthObserver observer{[&](const GrowthEvent& event) {
+      if (const auto* node = std::get_if<NodeBegun>(&event)) begun += text(node->place);
+      if (const auto* stop = std::get_if<GrowthStopped>(&event))
+        for (const NodePlace& place : stop->notGrown) notGrown += text(place);
+    }};
+    learnFrom(c.set, &observer);
+    EXPECT_EQ(begun.substr(begun.empty() ? 0 : 1), c.begun) << c.what;
+    EXPECT_EQ(notGrown.substr(notGrown.empty() ? 0 : 1), c.notGrown) << c.what;
   }
 }

@@ -23,13 +23,14 @@
 #include <thread>
 
 #include "learner/learner.h"
+#include "safety/file_calls.h"
 #include "safety/file_saving.h"
-#include "safety/signals.h"
 #include "support/command.h"
 #include "support/ending_signals.h"
 #include "support/program.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
+#include "support/view.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -318,7 +319,7 @@ void checkTheSaveRule(const std::string& base) {
     {
       const std::optional<AsNobody> other = rule.asNobody ? std::make_optional<AsNobody>() : std::nullopt;
       if (other && !other->ok()) FAIL() << "cannot act as another user";
-      EXPECT_TRUE(saveFile(file.c_str(), text));
+      EXPECT_EQ(saveFile(file.c_str(), text), 0);
     }
     EXPECT_EQ(readFile(file), text);
     EXPECT_EQ(inodeOf(file) == inode, rule.inPlace);
@@ -416,7 +417,7 @@ TEST_F(Save, WritesIntoAFifoOnlyWhileItIsRead) {
                 poll(&ready, 1, -1);
                 close(leaving);
               });
-              const bool saved = saveFile(fifo.c_str(), std::string(1 << 20, 't'));
+              const bool saved = saveFile(fifo.c_str(), std::string(1 << 20, 't')) == 0;
               leaver.join();
               return saved;
             }),
@@ -492,42 +493,37 @@ std::size_t entriesOf(const std::string& folder) {
 
 TEST(SaveSignals, EveryEndingSignalRemovesThePendingTemporaryFileAndThenEndsTheProgram) {
   const TempDir dir;
+  const std::string tree = dir.file("tree.txt");
+  writeFile(tree, "old");
+  // The signal comes at the save's first write: into the temporary file, or
+  // into the file itself where it is written in place.
+  static int raised = 0;
+  const auto savedUnder = [&](int signal, bool ignored = false) {
+    return inChild([&] {
+      if (ignored) std::signal(signal, SIG_IGN);
+      raised = signal;
+      fileFault = [](FileCall call) { return call == FileCall::write ? raise(raised) : 0; };
+      return saveFile(tree.c_str(), "new") == 0;
+    });
+  };
   for (const int signal : endingSignals()) {
     SCOPED_TRACE(strsignal(signal));
-    EXPECT_EQ(inChild([&] {
-                std::string name = dir.file(".tree.txt.XXXXXX");
-                if (createTemporaryFile(name) < 0) _exit(3);
-                raise(signal);
-                return true;
-              }),
-              "signal " + std::to_string(signal));
-    EXPECT_EQ(entriesOf(dir.path()), 0U);
+    EXPECT_EQ(savedUnder(signal), "signal " + std::to_string(signal));
+    EXPECT_EQ(readFile(tree), "old");
+    EXPECT_EQ(entriesOf(dir.path()), 1U);
   }
   // A signal that was ignored when the program started stays ignored, as
   // under nohup.
-  EXPECT_EQ(inChild([&] {
-              std::signal(SIGHUP, SIG_IGN);
-              std::string name = dir.file(".tree.txt.XXXXXX");
-              if (createTemporaryFile(name) < 0) _exit(3);
-              raise(SIGHUP);
-              return unlink(name.c_str()) == 0;
-            }),
-            "true");
+  EXPECT_EQ(savedUnder(SIGHUP, true), "true");
+  EXPECT_EQ(readFile(tree), "new");
+  EXPECT_EQ(entriesOf(dir.path()), 1U);
   // Held back while a file is written in place, a signal acts once the
   // text is whole.
-  EXPECT_EQ(inChild([&] {
-              std::string name = dir.file(".tree.txt.XXXXXX");
-              if (createTemporaryFile(name) < 0) _exit(3);
-              {
-                const SignalsHeld held;
-                raise(SIGUSR1);
-                writeFile(dir.file("whole.txt"), "whole");
-              }
-              return true;
-            }),
-            "signal " + std::to_string(SIGUSR1));
-  EXPECT_EQ(readFile(dir.file("whole.txt")), "whole");
-  EXPECT_EQ(entriesOf(dir.path()), 1U);
+  ASSERT_EQ(link(tree.c_str(), dir.file("link.txt").c_str()), 0);
+  writeFile(tree, "old");
+  EXPECT_EQ(savedUnder(SIGUSR1), "signal " + std::to_string(SIGUSR1));
+  EXPECT_EQ(readFile(tree), "new");
+  EXPECT_EQ(entriesOf(dir.path()), 2U);
 }
 
 TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
@@ -541,4 +537,147 @@ TEST_F(Save, PrintsToItsOwnStandardOutputRatherThanReplacingIt) {
   EXPECT_TRUE(saved);
   // A line end keeps the tree off the message printed after it.
   EXPECT_EQ(output, std::string("before ") + andFile + "\n");
+}
+
+TEST_F(Save, SavesInAFolderWhosePathIsLongerThanPathMaxAndOverAFileAnOverlayCopiesUp) {
+  // So deep that the folder is reached only from the working folder.
+  const std::string deep(200, 'd');
+  EXPECT_EQ(inChild([&] {
+              if (chdir(dir.path().c_str()) != 0) _exit(3);
+              for (int i = 0; i < 25; ++i)
+                if (mkdir(deep.c_str(), 0700) != 0 || chdir(deep.c_str()) != 0) _exit(3);
+              writeFile("tree.txt", "old");
+              return learner.save("tree.txt") && readFile("tree.txt") == andFile;
+            }),
+            "true");
+  // With two names it is written in place, and opened for writing it
+  // becomes a new file of the overlay's upper layer.
+  const std::string root = dir.file("overlay");
+  const std::string overlay = inChild([&] {
+    const std::string layers = "lowerdir=" + root + "/l,upperdir=" + root + "/u,workdir=" + root + "/w";
+    if (mkdir(root.c_str(), 0700) != 0 || !privateMounts() ||
+        mount("none", root.c_str(), "tmpfs", 0, nullptr) != 0)
+      _exit(3);
+    for (const char* part : {"/l", "/u", "/w", "/m"}) mkdir((root + part).c_str(), 0700);
+    writeFile(root + "/l/tree.txt", "old");
+    if (link((root + "/l/tree.txt").c_str(), (root + "/l/link.txt").c_str()) != 0 ||
+        mount("overlay", (root + "/m").c_str(), "overlay", 0, layers.c_str()) != 0)
+      _exit(3);
+    return learner.save((root + "/m/tree.txt").c_str()) && readFile(root + "/m/tree.txt") == andFile;
+  });
+  if (overlay == "exit 3") GTEST_SKIP() << "cannot mount an overlay here";
+  EXPECT_EQ(overlay, "true");
+}
+
+// Saves and loads whose file calls fail as a failing disk's do, through
+// the seam of the core's file calls.
+
+namespace {
+
+// The nth attempt (from 1) of a call fails with `error`.
+struct Fault {
+  FileCall call;
+  int nth;
+  int error;
+};
+
+std::vector<Fault> planned;
+std::array<int, 16> attempts{};
+
+// Runs `operation` while the planned faults are injected.
+template <typename Operation>
+auto withFaults(std::vector<Fault> faults, Operation operation) {
+  planned = std::move(faults);
+  attempts = {};
+  fileFault = [](FileCall call) {
+    const int attempt = ++attempts[static_cast<std::size_t>(call)];
+    for (const Fault& f : planned)
+      if (f.call == call && f.nth == attempt) return f.error;
+    return 0;
+  };
+  const auto result = operation();
+  fileFault = nullptr;
+  return result;
+}
+
+}  // namespace
+
+// Each call failing once. A file with a second name is written in place,
+// and after any failure its old text, shorter or longer than the new, goes
+// back byte for byte. A file with one name is replaced, and written in
+// place only where the rename is refused. Interrupted, every call is made
+// again.
+TEST(SaveFaults, AFailedSaveLeavesTheOldFileByteForByte) {
+  using enum FileCall;
+  const TempDir dir;
+  const std::string file = dir.file("tree.txt");
+  const std::string text(2000, 't');
+  const struct {
+    bool linked;
+    std::vector<Fault> faults;
+    bool saved;
+    bool replaced;
+  } cases[] = {
+      {true, {{read, 1, EIO}}, false, false},
+      {true, {{allocate, 1, ENOSPC}}, false, false},
+      {true, {{seek, 1, EIO}}, false, false},
+      {true, {{write, 1, EIO}}, false, false},
+      {true, {{truncate, 1, EIO}}, false, false},
+      {true, {{sync, 1, EIO}}, false, false},
+      {true, {{open, 2, EINTR}, {read, 1, EINTR}, {allocate, 1, EINTR}, {seek, 1, EINTR}, {write, 1, EINTR},
+              {truncate, 1, EINTR}, {sync, 1, EINTR}, {close, 1, EINTR}},
+       true, false},
+      {false, {{write, 1, EIO}}, false, false},
+      {false, {{sync, 1, EIO}}, false, false},
+      {false, {{close, 2, EIO}}, false, false},
+      {false, {{rename, 1, EIO}}, false, false},
+      {false, {{rename, 1, EBUSY}}, true, false},
+      {false, {{rename, 1, EXDEV}, {unlink, 1, EINTR}}, true, false},
+      {false, {{open, 1, EINTR}, {other, 1, EINTR}, {open, 2, EINTR}, {write, 1, EINTR}, {sync, 1, EINTR},
+               {close, 2, EINTR}, {rename, 1, EINTR}},
+       true, true},
+  };
+  for (const std::string& old : {std::string("old"), std::string(4000, 'o')}) {
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+      SCOPED_TRACE("case " + std::to_string(k) + ", old text of " + std::to_string(old.size()));
+      std::filesystem::remove(dir.file("link.txt"));
+      writeFile(file, old);
+      if (cases[k].linked) link(file.c_str(), dir.file("link.txt").c_str());
+      const ino_t inode = inodeOf(file);
+      const int answer = withFaults(cases[k].faults, [&] { return saveFile(file.c_str(), text); });
+      EXPECT_EQ(answer == 0, cases[k].saved);
+      EXPECT_EQ(readFile(file), cases[k].saved ? text : old);
+      EXPECT_EQ(inodeOf(file) != inode, cases[k].replaced);
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.');
+    }
+  }
+}
+
+// A tree whose last line crosses the first block read: cut there, its last
+// leaf would read as class 0 and the tree as complete.
+TEST(ReadFaults, AReadThatFailsIsAFailureAndNeverTheEndOfTheFile) {
+  using enum FileCall;
+  const TempDir dir;
+  const std::string file = dir.file("tree.txt");
+  std::string tree = ">Pred: =  Case Index: 0  Case Value: 1\n\t^Class: 0\n";
+  std::size_t lines = 3;
+  for (; tree.size() < 65536 - 103; ++lines) tree += std::string(99, '#') + "\n";
+  writeFile(file, tree + std::string(65536 - 4 - tree.size(), '#') + "\n\t^Class: 1");
+  const struct {
+    Fault fault;
+    std::size_t line;  // of the failure, or 0 where the tree is read
+  } cases[] = {{{read, 2, EIO}, lines + 1}, {{read, 1, EIO}, 1}, {{read, 2, EINTR}, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Learner learner;
+    learner.addExample({1}, 0);
+    learner.learn();
+    EXPECT_EQ(withFaults({c.fault}, [&] { return learner.load(file.c_str()); }), c.line == 0);
+    EXPECT_EQ(learner.classify(std::vector<float>{0.0F}), c.line == 0 ? 1 : 0);
+    const ViewRun view = withFaults({c.fault}, [&] { return runView({"--ascii", file}); });
+    EXPECT_EQ(view.status, c.line == 0 ? 0 : 1);
+    EXPECT_EQ(view.err, c.line == 0 ? "" : "treebench-view: " + file + ": line " + std::to_string(c.line) +
+                                               ": read failed: Input/output error\n");
+  }
 }

@@ -132,6 +132,41 @@ TEST(PipeSession, EndsWithZeroOnQuitOrEndOfInputAndBySigpipeWhenItsReaderGoes) {
   EXPECT_TRUE(WIFSIGNALED(cut.status) && WTERMSIG(cut.status) == SIGPIPE) << cut.status;
 }
 
+// The command line holds --help and --version, answered before anything
+// starts, whatever the keys; any other word is refused; with none, or only
+// "--", the workbench starts.
+TEST(PipeSession, AnswersHelpAndVersionAndRefusesEveryOtherArgument) {
+  const std::string refusal =
+      "\nThe workbench takes no arguments: it is driven by keys, which 'treebench --help'\n"
+      "lists; 'man treebench' tells the rest.\n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // its start
+    std::string err;
+  } cases[] = {
+      {{"--help"}, 0, "Usage: treebench\n", ""},
+      {{"--vers", "x"}, 0, "treebench (treebench) " TREEBENCH_VERSION "\n", ""},
+      {{"--"}, 0, "<q>   or <esc> to quit,\n", ""},
+      {{"x\x1b]2;T\a"}, 2, "", "treebench: extra operand 'x\\x1b]2;T\\x07'" + refusal},
+      {{"--helpme"}, 2, "", "treebench: unrecognized option '--helpme'" + refusal},
+      {{"-h"}, 2, "", "treebench: invalid option '-h'" + refusal},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv{TREEBENCH_PROGRAM};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    CommandOptions options;
+    options.input = "9q";
+    const CommandRun run = runCommand(argv, options);
+    EXPECT_EQ(exitCode(run.status), c.status) << c.args[0];
+    EXPECT_EQ(run.out.substr(0, c.out.size()), c.out) << c.args[0];
+    if (c.status != 0 || c.args[0] != "--") {
+      EXPECT_EQ(run.out.find("input: "), std::string::npos) << c.args[0];
+    }
+    EXPECT_EQ(run.err, c.err) << c.args[0];
+  }
+}
+
 // A save that the file size limit cuts short fails like any other, and the
 // signal that the limit raises ends nothing.
 TEST(PipeSession, ASaveBeyondTheFileSizeLimitFailsAndEndsNothing) {

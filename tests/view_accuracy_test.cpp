@@ -113,3 +113,23 @@ TEST(ViewTest, PrintsTheRowsRightTheTableAndTheFirstWrongRows) {
   EXPECT_EQ(refused.out, "");
   EXPECT_EQ(refused.err, "treebench-view: -:2: the class is neither 0 nor 1\n");
 }
+
+TEST(ViewTest, NamesTheClassesAndValuesAsTheDataDo) {
+  const TempDir dir;
+  writeFile(dir.file("and.txt"), andFile);
+  const ViewRun run =
+      runView({"--test", "-", dir.file("and.txt")}, "a,b,play\noff,1,no\non,1,yes\n\non,0,yes\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "2 of 3 rows right (share 0.666667).\n"
+            "\n"
+            "            answer no  answer yes\n"
+            "class no            1           0\n"
+            "class yes           1           1\n"
+            "\n"
+            "Wrong rows:\n"
+            "line 5: on,0 is class yes, answered no\n");
+  const ViewRun three = runView({"--test", "-", dir.file("and.txt")}, "a,c\n1,x\n2,y\n3,z\n");
+  EXPECT_EQ(three.status, 1);
+  EXPECT_EQ(three.err, "treebench-view: -: 3 classes, where the workbench's method learns two\n");
+}

@@ -20,28 +20,44 @@ const char* const mixedFile =
 
 }  // namespace
 
-TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesAndLabelledEdges) {
+TEST(ViewDot, WritesTestsInBoxesClassesInEllipsesFilledWithTheirColourAndLabelledEdges) {
   const ViewRun run = dotOf(mixedFile);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
             "digraph tree {\n"
-            "  node [shape=box];\n"
+            "  node [shape=box, style=filled, fillcolor=white];\n"
             "  n0 [label=\"x1 = 1\"];\n"
             "  n1 [label=\"x2 > 0.5\"];\n"
             "  n0 -> n1 [label=\"yes\"];\n"
-            "  n2 [label=\"class 1\", shape=ellipse];\n"
+            "  n2 [label=\"class 1\", shape=ellipse, fillcolor=\"#2166ac\", fontcolor=white];\n"
             "  n1 -> n2 [label=\"yes\"];\n"
-            "  n3 [label=\"class 0\", shape=ellipse];\n"
+            "  n3 [label=\"class 0\", shape=ellipse, fillcolor=\"#f1a340\"];\n"
             "  n1 -> n3 [label=\"no\"];\n"
-            "  n4 [label=\"class 0\", shape=ellipse];\n"
+            "  n4 [label=\"class 0\", shape=ellipse, fillcolor=\"#f1a340\"];\n"
             "  n0 -> n4 [label=\"no\"];\n"
             "}\n");
   EXPECT_EQ(dotOf("^Class: 1").out,
             "digraph tree {\n"
-            "  node [shape=box];\n"
-            "  n0 [label=\"class 1\", shape=ellipse];\n"
+            "  node [shape=box, style=filled, fillcolor=white];\n"
+            "  n0 [label=\"class 1\", shape=ellipse, fillcolor=\"#2166ac\", fontcolor=white];\n"
             "}\n");
+  // A class no learn makes, from a file, in neither class's colour.
+  EXPECT_TRUE(dotOf("^Class: 2").out.ends_with("[label=\"class 2\", shape=ellipse, fillcolor=\"#bababa\"];\n}\n"));
+}
+
+TEST(ViewDot, DrawsDownToTheMaximumDepthEachTestThereStandingForItsSubtree) {
+  const struct {
+    const char* depth;
+    const char* end;  // of the digraph, from the node cut on: a leaf needs no mark
+  } cuts[] = {{"1",
+               "  n1 [label=\"x2 > 0.5\\n2 nodes below, not drawn\", style=\"filled,dashed\"];\n"
+               "  n0 -> n1 [label=\"yes\"];\n"
+               "  n2 [label=\"class 0\", shape=ellipse, fillcolor=\"#f1a340\"];\n"
+               "  n0 -> n2 [label=\"no\"];\n}\n"},
+              {"0", "  n0 [label=\"x1 = 1\\n4 nodes below, not drawn\", style=\"filled,dashed\"];\n}\n"}};
+  for (const auto& c : cuts)
+    EXPECT_TRUE(runView({"--dot", "--max-depth", c.depth, "-"}, mixedFile).out.ends_with(c.end)) << c.depth;
 }
 
 TEST(ViewDot, QuotesLabelsSoThatTheyShowAsTheyAre) {

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 #include "support/text.h"
 #include "support/view.h"
+#include "tools/common/node_text.h"
 #include "tree/tree_file.h"
 
 namespace {
@@ -87,11 +88,15 @@ TEST(ViewDrawing, NamesEachValueByItsPositionFromX1) {
             "   \u2514\u2500 no: class 1\n");
 }
 
-TEST(ViewDrawing, WritesNumbersAsTheTreeFileDoes) {
-  EXPECT_EQ(linesOf(drawFile(nodeLine('<', 0, "0.5") + "\n^Class: 1\n^Class: 0").out)[0], "x1 > 0.5");
-  EXPECT_EQ(linesOf(drawFile(nodeLine('<', 1, "0.00001") + "\n^Class: 1\n^Class: 0").out)[0], "x2 > 1e-05");
-  EXPECT_EQ(linesOf(drawFile(nodeLine('=', 0, "1234570") + "\n^Class: 1\n^Class: 0").out)[0],
-            "x1 = 1.23457e+06");
+TEST(ViewDrawing, WritesEachNumberAsTheShortestTextThatReadsBackAsIt) {
+  const struct {
+    const char* file;
+    const char* drawn;
+  } numbers[] = {
+      {"0.5", "x1 > 0.5"},        {"0.00001", "x1 > 1e-05"},        {"1234570", "x1 > 1234570"},
+      {"2.70000005", "x1 > 2.7"}, {"5.14999962", "x1 > 5.1499996"}, {"0.123456789", "x1 > 0.12345679"}};
+  for (const auto& n : numbers)
+    EXPECT_EQ(linesOf(drawFile(nodeLine('<', 0, n.file) + "\n^Class: 1\n^Class: 0").out)[0], n.drawn);
 }
 
 // Whatever the file holds, the drawn relation holds for a value exactly
@@ -123,5 +128,31 @@ TEST(ViewDrawing, DrawsTheTestThatDecidesTheYesBranch) {
       const bool goesYes = tree->classify(std::vector<float>{sample}) == 1;
       EXPECT_EQ(drawnHolds, goesYes) << context << " with " << sample;
     }
+  }
+}
+
+TEST(NodeText, NamesAttributesValuesAndClassesAsTheDataDo) {
+  DataNames names;
+  names.attributes = {{"outlook", AttributeKind::nominal, {"sunny", "rainy"}}, {"petal length", {}, {}}, {}};
+  names.classes = {"no", "yes"};
+  const struct {
+    std::string node;  // its line of a tree file, the children leaves
+    const char* text;
+  } cases[] = {
+      {"=  Case Index: 0  Case Value: 1", "outlook = rainy"},
+      // A nominal value's order means nothing, nor does an index it lacks.
+      {">  Case Index: 0  Case Value: 0", "outlook > 0"},
+      {"=  Case Index: 0  Case Value: 2", "outlook = 2"},
+      {"<  Case Index: 1  Case Value: 2.45", "petal length > 2.45"},
+      // An attribute without a name, or beyond the names, keeps its place.
+      {"=  Case Index: 2  Case Value: 1", "x3 = 1"},
+      {"=  Case Index: 3  Case Value: 1", "x4 = 1"},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<TreeNode> tree;
+    std::istringstream in(">Pred: " + c.node + "\n^Class: 1\n^Class: 2");
+    TreeFile::read(tree, in);
+    EXPECT_EQ(nodeText(*tree, names), c.text);
+    EXPECT_EQ(nodeText(*tree->left, names) + ", " + nodeText(*tree->right, names), "class yes, class 2");
   }
 }

@@ -104,7 +104,11 @@ void CommandLoop(Learner& learner, Console& console) {
         // A terminal's output is flushed at line ends only; the dots are to
         // be seen while the tree grows, not after.
         std::fflush(stdout);
-        learner.learn();
+        // A growth that stopped is told behind the dots, on their line.
+        if (const char* failure = learner.learn()) {
+          std::printf("%s\n", failure);
+          std::fflush(stdout);
+        }
         std::printf("Tree has completed learning.\n\n");
         break;
       default:

@@ -6,14 +6,72 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "safety/file_access.h"
+#include "safety/file_calls.h"
 #include "safety/signals.h"
 
 namespace {
 
 constexpr int escapeCode = 27;
+
+// The terminal as the program found it and in key mode. Read by the signal
+// handlers, so written only while they are held back, or as one
+// sig_atomic_t; all they call here is async-signal-safe.
+volatile std::sig_atomic_t terminalFd = -1;
+volatile std::sig_atomic_t keyModeOn = 0;
+volatile std::sig_atomic_t continued = 0;
+termios originalMode{};
+termios keyMode{};
+
+void setMode(const termios& mode) {
+  while (terminalFd >= 0 && tcsetattr(terminalFd, TCSANOW, &mode) != 0 && errno == EINTR) {
+  }
+}
+
+void restoreTerminal() { setMode(originalMode); }
+
+// Only in the foreground: a program continued in the background leaves the
+// terminal to the shell, and gets it back with the next continue.
+void resumeKeyMode() {
+  if (keyModeOn != 0 && terminalFd >= 0 && tcgetpgrp(terminalFd) == getpgrp()) setMode(keyMode);
+}
+
+// The screen is shown again by whoever waits for a key, not here: printed
+// from a handler, the text could land inside output still on its way.
+void resumeAfterContinue() {
+  resumeKeyMode();
+  continued = 1;
+}
+
+// Restores the terminal and stops watching it; from the background too,
+// where changing a terminal would otherwise stop the program.
+void releaseTerminal() {
+  const SignalsHeld held;
+  keyModeOn = 0;
+  setMode(originalMode);
+  terminalFd = -1;
+  setConsoleTerminal(-1);
+}
+
+// Whether the program went on after a stop since the last call.
+bool continuedSinceAsked() {
+  const bool was = continued != 0;
+  continued = 0;
+  return was;
+}
+
+// The next byte of standard input, or EOF at its end or on an error; a
+// read that a signal interrupted is made again.
+int nextInputByte(std::FILE* in) {
+  int byte = 0;
+  while ((byte = std::getc(in)) == EOF && std::ferror(in) != 0 && errno == EINTR) std::clearerr(in);
+  return byte;
+}
 
 // The next byte of the terminal, or -1 at its end or on an error.
 int nextTerminalByte(Console& console) {
@@ -112,13 +170,28 @@ void echo(const char* text) {
 // Waits until the terminal has a byte (or has gone). Each time the program
 // goes on after a stop meanwhile, the screen holds the shell's lines rather
 // than ours: `shownAgain`, and what was typed of a name, are printed again.
+// SIGCONT is held until ppoll lets it in, so that a continue between the
+// look at the flag and the wait cannot go unseen.
 void awaitTerminal(Console& console, const char* shownAgain, const char* typed) {
   if (console.pending >= 0) return;
-  while (!awaitInputOrContinue(console.terminal)) {
-    if (shownAgain == nullptr) continue;
-    std::fputs(shownAgain, stdout);
-    echo(typed);
+  sigset_t cont;
+  sigemptyset(&cont);
+  sigaddset(&cont, SIGCONT);
+  sigset_t saved;
+  sigprocmask(SIG_BLOCK, &cont, &saved);
+  sigset_t waiting = saved;
+  sigdelset(&waiting, SIGCONT);
+  pollfd ready{console.terminal, POLLIN, 0};
+  for (;;) {
+    if (continuedSinceAsked() && shownAgain != nullptr) {
+      std::fputs(shownAgain, stdout);
+      echo(typed);
+    }
+    const int result = ppoll(&ready, 1, nullptr, &waiting);
+    // An error is left for the read to find.
+    if (result > 0 || (result < 0 && errno != EINTR)) break;
   }
+  sigprocmask(SIG_SETMASK, &saved, nullptr);
 }
 
 // Erases the last character of the name, all of its bytes, from the name and
@@ -177,7 +250,7 @@ bool readNameLine(std::FILE* in, NameBuffer& name) {
   std::size_t length = 0;
   bool refused = false;
   int byte = 0;
-  while ((byte = std::getc(in)) != EOF && byte != '\n') {
+  while ((byte = nextInputByte(in)) != EOF && byte != '\n') {
     // A control character is a key gone astray into the line (an arrow,
     // Escape, a tab) rather than part of any name meant, and a NUL could not
     // reach the file system whole.
@@ -194,32 +267,42 @@ bool readNameLine(std::FILE* in, NameBuffer& name) {
 
 Console openConsole() {
   Console console;
-  const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return console;
+  const int fd = openFile(AT_FDCWD, "/dev/tty", O_RDWR);
   termios original{};
-  if (isatty(fd) == 0 || tcgetattr(fd, &original) != 0) {
-    close(fd);
+  if (fd < 0 || isatty(fd) == 0 || tcgetattr(fd, &original) != 0) {
+    if (fd >= 0) closeFile(fd);
     return console;
   }
-  termios keyMode = original;
+  termios keys = original;
   // Each key as it is pressed, unseen: no line editing and no echo. Signal
   // keys (Ctrl-C, Ctrl-Z) and output processing stay as they were, so that
   // "\n" still starts a new line.
-  keyMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
   // Ctrl-S and Ctrl-Q are keys like any other: as flow control they would
   // freeze the screen while the keys pressed meanwhile act unseen.
-  keyMode.c_iflag &= ~static_cast<tcflag_t>(IXON);
+  keys.c_iflag &= ~static_cast<tcflag_t>(IXON);
   // A read returns as soon as one byte is there.
-  keyMode.c_cc[VMIN] = 1;
-  keyMode.c_cc[VTIME] = 0;
-  watchTerminal(fd, original, keyMode);
+  keys.c_cc[VMIN] = 1;
+  keys.c_cc[VTIME] = 0;
+  {
+    const SignalsHeld held;
+    originalMode = original;
+    keyMode = keys;
+    terminalFd = fd;
+    keyModeOn = 1;
+  }
+  restoreOnEnding(restoreTerminal);
+  restoreAroundStops(restoreTerminal, resumeKeyMode, resumeAfterContinue);
+  static const bool atExit = std::atexit(releaseTerminal) == 0;
+  static_cast<void>(atExit);
+  setConsoleTerminal(fd);
   int set = 0;
-  while ((set = tcsetattr(fd, TCSADRAIN, &keyMode)) != 0 && errno == EINTR) {
+  while ((set = tcsetattr(fd, TCSADRAIN, &keys)) != 0 && errno == EINTR) {
   }
   if (set != 0) {
     // Keys then come from standard input, as without a terminal.
     releaseTerminal();
-    close(fd);
+    closeFile(fd);
     return console;
   }
   console.terminal = fd;
@@ -237,7 +320,7 @@ int readKey(Console& console, const char* request, const char* shownAgain) {
   std::fputs(request, stdout);
   std::fflush(stdout);
   if (console.terminal < 0) {
-    const int byte = std::getc(console.in);
+    const int byte = nextInputByte(console.in);
     return byte == EOF ? 0 : byte;
   }
   awaitTerminal(console, shownAgain, "");

@@ -1,13 +1,16 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/arguments.h"
 #include "app/command_loop.h"
 #include "app/console.h"
 #include "learner/learner.h"
 #include "safety/file_access.h"
 #include "safety/signals.h"
 
-int main() {
+int main(int argc, char** argv) {
+  // Answered before anything starts: no handler, no terminal mode.
+  if (const auto answered = answerArguments(argc, argv)) return *answered;
   keepStandardStreamsOpen();
   installSignalHandlers();
   std::srand(static_cast<unsigned>(std::time(nullptr)));

@@ -1,6 +1,11 @@
+// Tree growth: the growth of a whole tree, each node's stop tests and
+// split, and the majority class that a leaf takes.
+#include "induction/growth.h"
+
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <vector>
 
 #include "induction/growth_observer.h"
 #include "induction/tree_builder.h"
@@ -27,11 +32,26 @@ std::uint64_t examplesIn(const RowSet& set) {
 
 }  // namespace
 
-bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fail) {
+void growTree(const RowTable& rows, std::unique_ptr<TreeNode>& root, const GrowthObserver* observer) {
+  const std::vector<bool> classValues{false, true};
+  TreeBuilder builder(classValues);
+  builder.observer = observer;
+  builder.run(rows, root);
+}
+
+void TreeBuilder::run(const RowTable& rows, std::unique_ptr<TreeNode>& root) {
+  if (rows.rows() == 0) return;
+  // Freed first, so that the old tree and the new are never both in memory.
+  root.reset();
+  root = std::make_unique<TreeNode>();
+  grow(rows, *root);
+}
+
+bool TreeBuilder::growStep(RowSet& set, TreeNode& node, NodePlace place, RowSet& pass, RowSet& fail) {
   const std::uint32_t majority = majorityClass(set);
   pred = choosePredicate(set);
   node.pred = pred;
-  if (observer != nullptr) observer->tell(NodeBegun{&node, classTallies, setSize, pred});
+  if (observer != nullptr) observer->tell(NodeBegun{&node, place, classTallies, setSize, pred});
 
   // The stop tests, in order: a pure set, a set without attributes, a set
   // that no attribute can split.
@@ -60,10 +80,6 @@ bool TreeBuilder::growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fa
   node.right = std::make_unique<TreeNode>();
   // Counted only for an observer: the rows alone decide the growth.
   if (observer != nullptr) observer->tell(NodeSplit{&node, examplesIn(pass), examplesIn(fail)});
-  if (pass.rows.empty() || fail.rows.empty()) {
-    if (observer != nullptr) observer->tell(GrowthStopped{&node, growthFailure});
-    throw growthFailure;
-  }
   return true;
 }
 
@@ -73,17 +89,28 @@ void TreeBuilder::grow(const RowTable& table, TreeNode& root) {
   struct Pending {
     RowSet set;
     TreeNode* node;
+    NodePlace place;
   };
-  std::vector<Pending> stack{{RowSet{&table, order}, &root}};
+  std::vector<Pending> stack{{RowSet{&table, order}, &root, {0, Branch::root}}};
   while (!stack.empty()) {
     Pending next = stack.back();
     stack.pop_back();
     RowSet pass;
     RowSet fail;
-    if (!growStep(next.set, *next.node, pass, fail)) continue;
+    if (!growStep(next.set, *next.node, next.place, pass, fail)) continue;
     // Left (pass) is grown whole before right (fail) is begun.
-    stack.push_back({fail, next.node->right.get()});
-    stack.push_back({pass, next.node->left.get()});
+    const std::size_t below = next.place.depth + 1;
+    stack.push_back({fail, next.node->right.get(), {below, Branch::no}});
+    stack.push_back({pass, next.node->left.get(), {below, Branch::yes}});
+    if (!pass.rows.empty() && !fail.rows.empty()) continue;
+    if (observer != nullptr) {
+      // The stack's top grows first.
+      std::vector<NodePlace> notGrown;
+      notGrown.reserve(stack.size());
+      for (auto waiting = stack.rbegin(); waiting != stack.rend(); ++waiting) notGrown.push_back(waiting->place);
+      observer->tell(GrowthStopped{next.node, growthFailure, notGrown});
+    }
+    throw growthFailure;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "induction/tree_builder.h"
+#include "tree/tree_walk.h"
 
 struct TreeNode;
 
@@ -17,9 +18,17 @@ struct TreeNode;
 // induction decides by; a node is named by its address, which stays the same
 // for the life of the tree.
 
+// Where a node stands in the tree: its depth (the root's is 0) and the
+// branch of its parent that it hangs on.
+struct NodePlace {
+  std::size_t depth;
+  Branch branch;
+};
+
 // A node's set, once its classes are counted and its predicate chosen.
 struct NodeBegun {
   const TreeNode* node;
+  NodePlace place;
   ClassTally classes;      // examples of class 0 and of class 1
   std::uint64_t examples;  // of any class byte
   char pred;
@@ -64,10 +73,14 @@ struct NodeSplit {
 };
 
 // The split just told sends every example one way: the growth ends here
-// with `growthFailure`, and the tree stays as far as it grew.
+// with `growthFailure`, and the tree stays as far as it grew. `notGrown`
+// are the places of the nodes that were still to grow, in the order they
+// would have grown, the failed node's two children first; each hangs on
+// this node or on one of its ancestors.
 struct GrowthStopped {
   const TreeNode* node;
   const char* message;
+  std::span<const NodePlace> notGrown;
 };
 
 using GrowthEvent =

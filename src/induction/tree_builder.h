@@ -10,6 +10,7 @@
 #include "tree/tree_node.h"
 
 struct GrowthObserver;
+struct NodePlace;
 
 // The answer of an index search that found nothing.
 inline constexpr std::uint32_t noIndex = 0xFFFFFFFFU;
@@ -44,9 +45,8 @@ struct TreeBuilder {
   TreeBuilder(const TreeBuilder&) = delete;
   TreeBuilder& operator=(const TreeBuilder&) = delete;
 
-  // Replaces the tree in `root` with one grown from `rows`. The new root
-  // is attached before the growth starts, so that `root` holds a
-  // well-formed tree at every moment, also when the growth fails.
+  // Replaces the tree in `root` with one grown from `rows`, as `growTree`
+  // (growth.h) says.
   void run(const RowTable& rows, std::unique_ptr<TreeNode>& root);
 
   // Tree growth. `grow` throws `growthFailure` as a plain string. It grows
@@ -72,8 +72,9 @@ struct TreeBuilder {
 
  private:
   // One node: the stop tests, then the split. Answers true when the node was
-  // split; `pass` and `fail` then hold its children's sets.
-  bool growStep(RowSet& set, TreeNode& node, RowSet& pass, RowSet& fail);
+  // split; `pass` and `fail` then hold its children's sets, one of which
+  // may be empty.
+  bool growStep(RowSet& set, TreeNode& node, NodePlace place, RowSet& pass, RowSet& fail);
 };
 
 // '=' when every value of the set is exactly 0.0 or 1.0, else '<'.

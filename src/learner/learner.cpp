@@ -1,9 +1,9 @@
 #include "learner/learner.h"
 
-#include <iostream>
 #include <new>
 #include <utility>
 
+#include "induction/growth.h"
 #include "learner/row_folding.h"
 
 void Learner::addExample(std::vector<float> values, std::uint8_t classValue) {
@@ -29,25 +29,29 @@ std::uint8_t Learner::classify(std::span<const float> values) const {
   return root->classify(values);
 }
 
-void Learner::learn() {
-  if (examples.empty()) return;
+const char* Learner::learn() {
+  if (examples.empty()) return nullptr;
   // Freed first, so that the old tree and the new are never both in memory.
   root.reset();
   Growth grown = learnFrom(examples);
   root = std::move(grown.tree);
-  if (grown.failure != nullptr) {
-    // Printed behind the "..." of the learn command; the partial tree and
-    // the examples stay, so that the user can look at both.
-    std::cout << grown.failure << "\n" << std::flush;
-  } else if (root) {
-    clearExamples();
-  }
+  // After a failure the partial tree and the examples stay, so that the
+  // user can look at both.
+  if (grown.failure == nullptr && root) clearExamples();
+  return grown.failure;
 }
 
 Growth learnFrom(std::span<const Example> examples, const GrowthObserver* observer) {
+  Growth grown;
+  // The one guard of a learn, around the folding and the growth alike. It
+  // takes only the growth's own failure and a lack of memory: any other
+  // error is a fault of the program, and is not to pass for "no tree".
   try {
-    return growTree(foldRows(examples), observer);
+    growTree(foldRows(examples), grown.tree, observer);
+  } catch (const char* failure) {
+    grown.failure = failure;
   } catch (const std::bad_alloc&) {
-    return {};
+    grown.tree.reset();
   }
+  return grown;
 }

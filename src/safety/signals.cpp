@@ -1,14 +1,8 @@
 #include "safety/signals.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -18,16 +12,12 @@ constexpr int ending[] = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1,   SIGUS
                           SIGPROF,   SIGXCPU, SIGIO,   SIGPWR,  SIGSTKFLT, SIGPIPE, SIGSYS,  SIGTRAP,
                           SIGSEGV,   SIGBUS,  SIGILL,  SIGFPE,  SIGABRT};
 
-// Read by the handlers, so written only while they are held back, or as one
-// sig_atomic_t.
-volatile std::sig_atomic_t terminalFd = -1;
-volatile std::sig_atomic_t keyModeOn = 0;
-volatile std::sig_atomic_t continued = 0;
-volatile std::sig_atomic_t temporaryPending = 0;
+// Read by the handlers, so written only while they are held back.
+void (*restores[4])() = {};
+void (*stopping)() = nullptr;
+void (*resumed)() = nullptr;
+void (*continued)() = nullptr;
 volatile std::sig_atomic_t brokenPipeIsAnError = 0;
-termios originalMode{};
-termios keyMode{};
-char temporaryName[PATH_MAX];
 bool installed = false;
 
 // What every handler holds back while it runs: the other handled signals,
@@ -58,19 +48,11 @@ void installUnlessIgnored(int signal, void (*handler)(int)) {
   if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) setAction(signal, handler);
 }
 
-// Everything below that a handler calls is async-signal-safe: tcsetattr,
-// tcgetpgrp, getpgrp, unlink, sigaction, sigprocmask and raise are, and
-// nothing allocates or locks.
+// Everything below that a handler calls is async-signal-safe: sigaction,
+// sigprocmask and raise are, and so must the owners' restores be.
 
-void setMode(const termios& mode) {
-  while (terminalFd >= 0 && tcsetattr(terminalFd, TCSANOW, &mode) != 0 && errno == EINTR) {
-  }
-}
-
-// Only in the foreground: a program continued in the background leaves the
-// terminal to the shell, and gets it back with the next continue.
-void resumeKeyMode() {
-  if (keyModeOn != 0 && terminalFd >= 0 && tcgetpgrp(terminalFd) == getpgrp()) setMode(keyMode);
+void call(void (*restore)()) {
+  if (restore != nullptr) restore();
 }
 
 // Lets the signal do what it would have done without the handler.
@@ -86,28 +68,24 @@ void actAsBefore(int signal) {
 void onEndingSignal(int signal) {
   // The write that raised it fails with EPIPE instead.
   if (signal == SIGPIPE && brokenPipeIsAnError != 0) return;
-  setMode(originalMode);
-  if (temporaryPending != 0) unlink(temporaryName);
+  for (const auto restore : restores) call(restore);
   actAsBefore(signal);
 }
 
 void onStop(int signal) {
   const int savedErrno = errno;
-  setMode(originalMode);
+  call(stopping);
   actAsBefore(signal);
   // Going on: after a continue, or at once where the system discarded the
   // stop, as it does for a process group that no shell controls.
   setAction(signal, onStop);
-  resumeKeyMode();
+  call(resumed);
   errno = savedErrno;
 }
 
-// The screen is shown again by whoever waits for a key, not here: printed
-// from a handler, the text could land inside output still on its way.
 void onContinue(int) {
   const int savedErrno = errno;
-  resumeKeyMode();
-  continued = 1;
+  call(continued);
   errno = savedErrno;
 }
 
@@ -123,70 +101,24 @@ void installSignalHandlers() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void watchTerminal(int fd, const termios& original, const termios& keys) {
+void restoreOnEnding(void (*restore)()) {
   installSignalHandlers();
-  {
-    const SignalsHeld held;
-    originalMode = original;
-    keyMode = keys;
-    terminalFd = fd;
-    keyModeOn = 1;
-  }
-  static const bool atExit = std::atexit(releaseTerminal) == 0;
-  static_cast<void>(atExit);
-}
-
-void releaseTerminal() {
   const SignalsHeld held;
-  keyModeOn = 0;
-  setMode(originalMode);
-  terminalFd = -1;
-}
-
-int watchedTerminal() { return terminalFd; }
-
-bool continuedSinceAsked() {
-  const bool was = continued != 0;
-  continued = 0;
-  return was;
-}
-
-bool awaitInputOrContinue(int fd) {
-  // Held until ppoll lets it in, so that a continue between the look at the
-  // flag and the wait cannot go unseen.
-  sigset_t cont;
-  sigemptyset(&cont);
-  sigaddset(&cont, SIGCONT);
-  sigset_t saved;
-  sigprocmask(SIG_BLOCK, &cont, &saved);
-  sigset_t waiting = saved;
-  sigdelset(&waiting, SIGCONT);
-  pollfd ready{fd, POLLIN, 0};
-  bool readable = false;
-  while (!readable && !continuedSinceAsked()) {
-    // An error is left for the read to find.
-    const int result = ppoll(&ready, 1, nullptr, &waiting);
-    readable = result > 0 || (result < 0 && errno != EINTR);
+  for (auto& slot : restores) {
+    if (slot == nullptr || slot == restore) {
+      slot = restore;
+      return;
+    }
   }
-  sigprocmask(SIG_SETMASK, &saved, nullptr);
-  return readable;
 }
 
-int createTemporaryFile(std::string& pattern) {
+void restoreAroundStops(void (*onStopping)(), void (*onResumed)(), void (*onContinued)()) {
   installSignalHandlers();
-  if (pattern.size() >= sizeof temporaryName) return -1;
-  // Held back, so that no signal falls between the file's creation and the
-  // handlers' knowing its name.
   const SignalsHeld held;
-  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd >= 0) {
-    std::memcpy(temporaryName, pattern.c_str(), pattern.size() + 1);
-    temporaryPending = 1;
-  }
-  return fd;
+  stopping = onStopping;
+  resumed = onResumed;
+  continued = onContinued;
 }
-
-void forgetTemporaryFile() { temporaryPending = 0; }
 
 SignalsHeld::SignalsHeld() {
   const sigset_t set = handlerMask();

@@ -1,51 +1,32 @@
 #pragma once
 
 #include <signal.h>
-#include <termios.h>
 
-#include <string>
-
-// Every signal handler of the process is installed here, so that every way
-// out leaves the terminal as it was found and no temporary file behind.
+// Every signal handler of the process is installed here, and each calls
+// the restores of the owners of what must not outlive the program: the
+// console gives the terminal back, the saving removes its temporary file.
 //
 // Each signal that ends a process by default and can be caught (HUP, INT,
 // QUIT, TERM, USR1, USR2, ALRM, VTALRM, PROF, XCPU, IO, PWR, STKFLT, PIPE,
 // the real-time ones) and each crash signal (SEGV, BUS, ILL, FPE, ABRT, SYS,
-// TRAP) restores the terminal, removes the pending temporary file and then
-// ends the process by itself, so that a shell still reports 128 + N. SIGPIPE
-// is the program's own business while a save writes into a FIFO (see
-// BrokenPipeAsError), and SIGXFSZ is ignored, so that a save beyond the file
-// size limit fails like any other. A stop (SIGTSTP) restores the terminal
-// before it stops, and a continue puts key mode back.
+// TRAP) calls every restore and then ends the process by itself, so that a
+// shell still reports 128 + N. SIGPIPE is the program's own business while a
+// save writes into a FIFO (see BrokenPipeAsError), and SIGXFSZ is ignored, so
+// that a write beyond the file size limit fails like any other.
 
 // Installs the handlers once; later calls do nothing. A signal that was
 // ignored when the program started stays ignored, as under nohup.
 void installSignalHandlers();
 
-// The terminal that every way out restores to `original`, and that a
-// continue after a stop puts back into `keyMode` when the program is in the
-// foreground. Also restored at exit.
-void watchTerminal(int fd, const termios& original, const termios& keyMode);
+// Adds `restore` to what every ending signal calls before it ends the
+// program, after the restores added before it. It may make only
+// async-signal-safe calls. At most four; the handlers are installed first.
+void restoreOnEnding(void (*restore)());
 
-// Restores the watched terminal now and stops watching it; from the
-// background too, where changing a terminal would otherwise stop the program.
-void releaseTerminal();
-
-// The descriptor of the watched terminal, or -1.
-int watchedTerminal();
-
-// Whether the program went on after a stop since the last call.
-bool continuedSinceAsked();
-
-// Waits until `fd` has something to read (true), or until the program goes
-// on after a stop (false), also one that came before the call.
-bool awaitInputOrContinue(int fd);
-
-// Creates a file as mkostemp does (close-on-exec), completing `pattern`, and
-// answers its descriptor or -1. From its creation on, until
-// `forgetTemporaryFile`, any ending signal removes it first. One at a time.
-int createTemporaryFile(std::string& pattern);
-void forgetTemporaryFile();
+// What a stop (SIGTSTP) and a continue call, for the one owner of the
+// terminal: `stopping` before the program stops, `resumed` after it goes on
+// (also where the system discarded the stop), and `continued` on SIGCONT.
+void restoreAroundStops(void (*stopping)(), void (*resumed)(), void (*continued)());
 
 // Holds every handled signal back for its life, so that a write that cannot
 // be undone is never cut short, nor the handlers' state seen half changed;

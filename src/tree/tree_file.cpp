@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ios>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -315,17 +316,37 @@ void TreeFile::read(std::unique_ptr<TreeNode>& slot, std::istream& in,
   };
   std::vector<Pending> stack{{&tree, 1}};
   std::size_t lineNumber = 0;
-  while (!stack.empty()) {
-    const Pending item = stack.back();
-    stack.pop_back();
-    if (item.level > maxLevels) {
-      throw TreeFileError{lineNumber + 1, "the tree is deeper than " + std::to_string(maxLevels) + " levels"};
+  // A read that fails must not pass for the end of the file, after which
+  // the reader would take what came before it for the tree: the stream
+  // throws the failure for the line it was reading.
+  const struct MaskRestored {
+    std::istream& in;
+    std::ios::iostate was;
+    ~MaskRestored() {
+      try {
+        in.exceptions(was);
+      } catch (const std::ios_base::failure&) {
+        // The mask is back; the stream's state is the caller's to see.
+      }
     }
-    if (readNode(*item.slot, in, lineNumber, warnings)) {
-      TreeNode& node = **item.slot;
-      stack.push_back({&node.right, item.level + 1});
-      stack.push_back({&node.left, item.level + 1});
+  } restored{in, in.exceptions()};
+  try {
+    in.exceptions(restored.was | std::ios::badbit);
+    while (!stack.empty()) {
+      const Pending item = stack.back();
+      stack.pop_back();
+      if (item.level > maxLevels) {
+        throw TreeFileError{lineNumber + 1,
+                            "the tree is deeper than " + std::to_string(maxLevels) + " levels"};
+      }
+      if (readNode(*item.slot, in, lineNumber, warnings)) {
+        TreeNode& node = **item.slot;
+        stack.push_back({&node.right, item.level + 1});
+        stack.push_back({&node.left, item.level + 1});
+      }
     }
+  } catch (const std::ios_base::failure& error) {
+    throw TreeFileError{lineNumber, "read failed: " + error.code().message()};
   }
   // A line too long for the buffer is taken only where it completes the
   // tree; the cut then explains whatever else is odd about it.

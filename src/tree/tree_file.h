@@ -43,9 +43,10 @@ struct TreeFile {
   static void writeNode(std::size_t depth, const TreeNode& node, std::ostream& out);
 
   // Reads a whole tree and only then puts it into `slot`, freeing what the
-  // slot held. On any failure it throws `TreeFileError` and `slot` is as it
-  // was. Lines read leniently are added to `warnings`, when it is given, in
-  // the order of the file, also when the read then fails.
+  // slot held. On any failure, a read that fails included, it throws
+  // `TreeFileError` and `slot` is as it was. Lines read leniently are added
+  // to `warnings`, when it is given, in the order of the file, also when the
+  // read then fails.
   static void read(std::unique_ptr<TreeNode>& slot, std::istream& in,
                    std::vector<TreeFileWarning>* warnings = nullptr);
 

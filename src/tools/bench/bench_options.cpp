@@ -4,10 +4,10 @@
 
 namespace {
 
-enum Option : std::size_t { generate, seed, repeat, save, write };
+enum Option : std::size_t { generate, seed, repeat, save, write, header, noHeader, classColumn };
 
-constexpr ToolOption benchOptions[] = {
-    generateOption, seedOption, {"repeat", true}, {"save", true}, {"write", true}};
+constexpr ToolOption benchOptions[] = {generateOption, seedOption,   {"repeat", true}, {"save", true},
+                                       {"write", true}, headerOption, noHeaderOption,  classOption};
 
 std::optional<std::string> takeRepeat(const GivenOption& given, int& repeat) {
   constexpr unsigned long long most = 1000;
@@ -34,6 +34,11 @@ ParsedBenchArguments parseBenchArguments(const std::vector<std::string>& args) {
         return takeFileName(given, "--save", options.save);
       case Option::write:
         return takeFileName(given, "--write", options.write);
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.source.data);
+      case Option::classColumn:
+        return takeClass(given, options.source.data);
     }
     return std::nullopt;
   };

@@ -15,6 +15,7 @@ struct BenchOptions {
 
 using ParsedBenchArguments = ParsedArguments<BenchOptions>;
 
-// Reads the arguments after the program's name: FILE.csv or --generate CODE
+// Reads the arguments after the program's name: a data file with --header,
+// --no-header and --class N|NAME, or --generate CODE
 // N with --seed S, then --repeat R, --save TREE and --write FILE.csv.
 ParsedBenchArguments parseBenchArguments(const std::vector<std::string>& args);

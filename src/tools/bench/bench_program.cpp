@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <ostream>
@@ -20,10 +19,10 @@
 
 #include "learner/learner.h"
 #include "tools/bench/bench_options.h"
-#include "tools/common/csv_reader.h"
+#include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
-#include "tools/common/printable.h"
 #include "tools/common/program_output.h"
+#include "tree/tree_file.h"
 
 namespace {
 
@@ -32,16 +31,20 @@ constexpr const char* programName = "treebench-bench";
 // The concept codes are characters the shell reads for itself, so every
 // example of them is quoted.
 constexpr const char* helpText =
-    "Usage: treebench-bench FILE.csv [--repeat R] [--save TREE]\n"
+    "Usage: treebench-bench DATA [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] [--repeat R] [--save TREE]\n"
     "       treebench-bench --generate CODE N [--seed S] --write FILE.csv\n"
     "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n"
     "\n"
-    "Time the workbench's learn on a large training set: the rows of FILE.csv\n"
-    "(the attribute values, then the class 0 or 1, all numbers, no header), or N\n"
-    "examples drawn as the workbench draws them for the concept CODE:\n"
+    "Time the workbench's learn on a large training set: the rows of DATA, a CSV\n"
+    "file (the attribute values, then the class 0 or 1, all numbers, no header;\n"
+    "or with names) or an ARFF file of two classes, or N examples drawn as the\n"
+    "workbench draws them for the concept CODE:\n"
     "  '|' or, '^' xor, '&' and, '#' triple or, '%' exactly one of three, '*' triple and.\n"
     "\n"
+    "      --header      the first row of the CSV file names the columns\n"
+    "      --no-header   the first row of the CSV file is data\n"
+    "      --class N|NAME  the class is column N (from 1) or the column NAME, not the last\n"
     "      --seed S      seed the example generator with S, 0 to 4294967295 (default 1)\n"
     "      --repeat R    learn R times, 1 to 1000 (default 3), and report the best\n"
     "      --save TREE   save the tree as the workbench saves it\n"
@@ -80,23 +83,18 @@ std::pair<std::size_t, std::size_t> shape(const TreeNode* root) {
   return {nodes, depth};
 }
 
+// The examples as CSV, written whole or not at all.
 bool writeCsv(const Dataset& data, const std::string& name, std::ostream& err) {
-  std::FILE* file = std::fopen(name.c_str(), "w");
-  if (file == nullptr) {
-    err << printable(name) << ": cannot write: " << std::strerror(errno) << '\n';
-    return false;
-  }
+  std::string text;
+  char field[32];
   const float* values = data.values.data();
   for (std::size_t i = 0; i < data.size(); ++i) {
-    for (std::size_t k = 0; k < data.width; ++k) std::fprintf(file, "%.9g,", static_cast<double>(*values++));
-    std::fprintf(file, "%d\n", data.classes[i]);
+    for (std::size_t k = 0; k < data.width; ++k)
+      text.append(field, static_cast<std::size_t>(
+                             std::snprintf(field, sizeof field, "%.9g,", static_cast<double>(*values++))));
+    text += std::to_string(data.classes[i]) + '\n';
   }
-  const bool written = std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !written) {
-    err << printable(name) << ": cannot write\n";
-    return false;
-  }
-  return true;
+  return saveOutput(name, text, programName, err);
 }
 
 double peakRssMb() {
@@ -123,15 +121,16 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
   Dataset data;
   const auto loadStart = std::chrono::steady_clock::now();
   if (from.fitness == 0) {
-    if (const auto refused = loadCsv(from.csv, standardInput, data)) {
-      err << *refused << '\n';
-      return programFailed;
-    }
+    if (!loadForMethod(programName, from.csv, standardInput, from.data, data, err)) return programFailed;
   } else {
     data = generate(from.fitness, from.count, from.seed);
   }
   const double loadSeconds = secondsSince(loadStart);
   if (!options.write.empty()) return writeCsv(data, options.write, err) ? programSucceeded : programFailed;
+  if (data.size() == 0) {
+    err << programName << ": there are no examples to learn from\n";
+    return programFailed;
+  }
 
   Learner learner;
   double best = 0.0;
@@ -147,10 +146,8 @@ int measure(const BenchOptions& options, std::FILE* standardInput, std::ostream&
     if (run == 0 || seconds < best) best = seconds;
   }
 
-  if (!options.save.empty() && !learner.save(options.save.c_str())) {
-    err << printable(options.save) << ": the tree was not saved\n";
+  if (!options.save.empty() && !saveOutput(options.save, TreeFile::text(*learner.root), programName, err))
     return programFailed;
-  }
   const auto [nodes, depth] = shape(learner.root.get());
   char line[256];
   std::snprintf(line, sizeof line,

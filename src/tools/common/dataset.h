@@ -37,6 +37,10 @@ struct Dataset {
   // The line of the file that each row stands on (from 1); empty where row
   // i stands on line i + 1.
   std::vector<std::size_t> lines;
+  // Rows of the file left out because their class is missing, and the line
+  // of the first of them.
+  std::size_t rowsWithoutClass = 0;
+  std::size_t firstRowWithoutClass = 0;
 
   std::size_t size() const { return classes.size(); }
   // The classes a learner tells apart: the class labels, or 0 and 1.

@@ -29,8 +29,10 @@ std::optional<std::string> takeSeed(const GivenOption& given, ExampleSource& sou
 std::optional<std::string> takeOperands(const std::vector<std::string>& operands, bool seeded,
                                         ExampleSource& source) {
   if (operands.size() > 1) return "extra operand '" + operands[1] + "'";
-  if (operands.empty() == (source.fitness == 0)) return "give either a CSV file or --generate";
+  if (operands.empty() == (source.fitness == 0)) return "give either a data file or --generate";
   if (seeded && source.fitness == 0) return "--seed goes with --generate";
+  if (source.fitness != 0 && dataOptionsGiven(source.data))
+    return "--header, --no-header and --class go with a data file";
   if (!operands.empty()) source.csv = operands[0];
   return std::nullopt;
 }

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <ostream>
 
+#include "safety/file_saving.h"
+#include "tools/common/printable.h"
+
 int finishOutput(std::ostream& out, std::ostream& err, const char* program, int status) {
   out.flush();
   if (out) return status;
@@ -14,8 +17,17 @@ int finishOutput(std::ostream& out, std::ostream& err, const char* program, int 
   return programFailed;
 }
 
+bool saveOutput(const std::string& name, std::string_view text, const char* program, std::ostream& err) {
+  const int cause = saveFile(name.c_str(), text);
+  if (cause != 0)
+    err << program << ": " << printable(name) << ": cannot write: " << saveFailure(cause) << '\n';
+  return cause == 0;
+}
+
 int refuseCommandLine(std::ostream& err, const char* program, const std::string& error) {
-  err << program << ": " << error << '\n' << "Try '" << program << " --help' for more information.\n";
+  // The error repeats the words of the command line as they were given.
+  err << program << ": " << printable(error) << '\n'
+      << "Try '" << program << " --help' for more information.\n";
   return programMisused;
 }
 

@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "tools/common/command_line.h"
 
@@ -26,8 +27,14 @@ struct ToolTexts {
 // before they write), and answers `programFailed`; otherwise `status`.
 int finishOutput(std::ostream& out, std::ostream& err, const char* program, int status);
 
-// Says what was wrong with the command line and where help is, and answers
-// `programMisused`.
+// Stores the whole `text` as the file `name` through the workbench's own
+// saving, so that a failure keeps the old file; then it says
+// "PROGRAM: NAME: cannot write: CAUSE" on `err` and answers false. Every
+// file a tool writes goes through here.
+bool saveOutput(const std::string& name, std::string_view text, const char* program, std::ostream& err);
+
+// Says what was wrong with the command line, every byte that does not
+// print escaped, and where help is, and answers `programMisused`.
 int refuseCommandLine(std::ostream& err, const char* program, const std::string& error);
 
 // Answers --help and --version on `out` and a wrong command line on `err`,

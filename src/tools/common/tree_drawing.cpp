@@ -22,7 +22,7 @@ constexpr Strokes asciiStrokes{"|- ", "`- ", "|  ", "   "};
 
 }  // namespace
 
-void drawTree(const TreeNode& root, LineStyle style, std::ostream& out) {
+void drawTree(const TreeNode& root, LineStyle style, std::ostream& out, const DataNames& names) {
   const Strokes& strokes = style == LineStyle::ascii ? asciiStrokes : boxStrokes;
   // The columns in front of the node being drawn, and where the columns of
   // each depth end: `ends[d]` is the length of the columns a child at depth
@@ -41,7 +41,7 @@ void drawTree(const TreeNode& root, LineStyle style, std::ostream& out) {
       line += step.last ? strokes.last : strokes.branch;
       line += step.branch == Branch::yes ? "yes: " : "no: ";
     }
-    line += nodeText(*step.node);
+    line += nodeText(*step.node, names);
     line += '\n';
     out << line;
     if (!step.node->isLeaf() && step.depth > 0) {

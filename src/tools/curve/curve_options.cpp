@@ -7,10 +7,10 @@
 
 namespace {
 
-enum Option : std::size_t { learnEvery, examples, runs, seed, csv };
+enum Option : std::size_t { learnEvery, examples, runs, seed, csv, svg };
 
 constexpr ToolOption curveOptions[] = {
-    {"learn-every", true}, {"examples", true}, {"runs", true}, seedOption, {"csv"}};
+    {"learn-every", true}, {"examples", true}, {"runs", true}, seedOption, {"csv"}, {"svg"}};
 
 std::optional<std::string> takeCount(const GivenOption& given, const char* what, std::size_t most,
                                      std::size_t& count) {
@@ -68,11 +68,16 @@ ParsedCurveArguments parseCurveArguments(const std::vector<std::string>& args) {
       case Option::csv:
         options.csv = true;
         break;
+      case Option::svg:
+        options.svg = true;
+        break;
     }
     return std::nullopt;
   };
   return parseToolArguments<CurveOptions>(
       args, curveOptions, take, [](const std::vector<std::string>& operands, CurveOptions& options) {
+        if (options.csv && options.svg)
+          return std::optional<std::string>("--csv and --svg cannot be used together");
         return takeCode(operands, options.fitness);
       });
 }

@@ -20,10 +20,12 @@ struct CurveOptions {
   std::size_t runs = 100;
   unsigned seed = 1;
   bool csv = false;
+  bool svg = false;  // the chart as an SVG document instead of the text
 };
 
 using ParsedCurveArguments = ParsedArguments<CurveOptions>;
 
 // Reads the arguments after the program's name: the concept CODE, then
-// --learn-every K[,K...], --examples N, --runs R, --seed S and --csv.
+// --learn-every K[,K...], --examples N, --runs R, --seed S, and --csv or
+// --svg.
 ParsedCurveArguments parseCurveArguments(const std::vector<std::string>& args);

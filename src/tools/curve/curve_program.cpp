@@ -1,11 +1,17 @@
 #include "tools/curve/curve_program.h"
 
+#include <sys/ioctl.h>
+
 #include <cerrno>
+#include <cstdint>
+#include <limits>
 #include <new>
 #include <ostream>
 
 #include "tools/common/program_output.h"
+#include "tools/curve/curve_chart.h"
 #include "tools/curve/curve_options.h"
+#include "tools/curve/curve_svg.h"
 #include "tools/curve/curve_text.h"
 #include "tools/curve/learning_curve.h"
 
@@ -30,14 +36,18 @@ constexpr const char* helpText =
     "      --seed=S       session r, counted from 0, seeds the C library's\n"
     "                       generator with S + r; S from 0 to 4294967295 (default 1)\n"
     "      --csv          print learn_every,example,correct_share rows instead\n"
+    "      --svg          print the chart as an SVG document instead, one line for\n"
+    "                       each K, with axes and a legend\n"
     "      --help         display this help and exit\n"
     "      --version      output version information and exit\n"
     "\n"
     "A share is the part of the R sessions that were right at an example, written\n"
     "with up to six digits after the point, rounded half up, without trailing\n"
-    "zeros (0.5, 0.333333, 1). Without --csv, each K gets the share in blocks of\n"
-    "N/8 examples (rounded up), a chart, and the example after which every\n"
-    "session stayed right.\n"
+    "zeros (0.5, 0.333333, 1). Without --csv and --svg, each K gets the share in\n"
+    "blocks of examples, a chart as wide as the terminal, and the example after\n"
+    "which every session stayed right. Up to 64 examples the blocks are eight\n"
+    "alike; beyond, they end at 1, 2, 5, 10, 20, 50, ... examples. The chart has a\n"
+    "column per example where they fit, and beyond a logarithmic scale.\n"
     "\n"
     "With --runs=1 the verdicts are those a workbench session prints after\n"
     "srand(S) when the learn key is pressed after every K-th example.\n"
@@ -60,7 +70,15 @@ std::string runsText(const CurveOptions& options) {
                             : ", seeds " + std::to_string(options.seed) + " to " + std::to_string(lastSeed));
 }
 
-void writeCurves(const CurveOptions& options, std::ostream& out) {
+void writeCurves(const CurveOptions& options, std::size_t chartColumns, std::ostream& out) {
+  if (options.svg) {
+    // The axes are the same for every curve, so all are measured first.
+    std::vector<LearningCurve> curves;
+    for (const std::size_t k : options.learnEvery)
+      curves.push_back(measureCurve(options.fitness, k, options.examples, options.runs, options.seed));
+    writeCurveSvg(curves, std::string("Concept ") + options.fitness + ": " + runsText(options), out);
+    return;
+  }
   if (options.csv) {
     out << curveCsvHeader;
   } else {
@@ -73,7 +91,7 @@ void writeCurves(const CurveOptions& options, std::ostream& out) {
       writeCurveCsv(curve, out);
     } else {
       out << '\n';
-      writeCurveReport(curve, out);
+      writeCurveReport(curve, chartColumns, out);
     }
     // A reader of a long run sees each curve as it is done; a write that
     // failed stops the work.
@@ -83,14 +101,28 @@ void writeCurves(const CurveOptions& options, std::ostream& out) {
 
 }  // namespace
 
-int runCurve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+std::size_t terminalWidth(int fd, const char* columns) {
+  if (columns != nullptr) {
+    if (const auto width = wholeNumber(columns, 1, std::numeric_limits<std::uint16_t>::max()))
+      return static_cast<std::size_t>(*width);
+  }
+  winsize size{};
+  if (ioctl(fd, TIOCGWINSZ, &size) == 0) return size.ws_col;
+  return 0;
+}
+
+int runCurve(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             std::size_t terminalWidth) {
   const ParsedCurveArguments parsed = parseCurveArguments(args);
   try {
     if (const auto answered = answerCommandLine(parsed.request, parsed.error, curveTool, out, err))
       return *answered;
     // Cleared, so that a failed write is the only cause `finishOutput` can name.
     errno = 0;
-    writeCurves(parsed.options, out);
+    // The chart's rows start with six characters of the axis, and a line
+    // as wide as the terminal would wrap on some.
+    const std::size_t axis = 7;
+    writeCurves(parsed.options, terminalWidth > axis ? terminalWidth - axis : defaultChartColumns, out);
     return finishOutput(out, err, programName, programSucceeded);
   } catch (const std::bad_alloc&) {
     err << programName << ": out of memory\n";

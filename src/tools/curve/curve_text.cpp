@@ -17,20 +17,40 @@ namespace {
 
 // Few enough rows to take in at a glance.
 constexpr std::size_t blocks = 8;
+constexpr std::size_t mostEvenExamples = blocks * blocks;
+
+// The last example of each block: up to 64 examples, eight blocks alike;
+// beyond, blocks that end at 1, 2, 5, 10, 20, 50, ... and the last, so
+// that the first examples, where the curve climbs, keep rows of their own
+// however long the sessions.
+std::vector<std::size_t> blockEnds(std::size_t examples) {
+  std::vector<std::size_t> ends;
+  if (examples <= mostEvenExamples) {
+    const std::size_t size = (examples + blocks - 1) / blocks;
+    for (std::size_t end = size; end < examples; end += size) ends.push_back(end);
+  } else {
+    for (std::size_t decade = 1; decade < examples; decade *= 10) {
+      for (const std::size_t step : {std::size_t{1}, std::size_t{2}, std::size_t{5}}) {
+        if (decade * step < examples) ends.push_back(decade * step);
+      }
+    }
+  }
+  ends.push_back(examples);
+  return ends;
+}
 
 void writeBlocks(const LearningCurve& curve, std::ostream& out) {
-  const std::size_t examples = curve.correct.size();
-  const std::size_t size = (examples + blocks - 1) / blocks;
   std::vector<std::string> ranges;
   std::vector<std::string> shares;
-  for (std::size_t from = 0; from < examples; from += size) {
-    const std::size_t to = std::min(examples, from + size);
+  std::size_t from = 0;
+  for (const std::size_t to : blockEnds(curve.correct.size())) {
     std::size_t right = 0;
     for (std::size_t i = from; i < to; ++i) right += curve.correct[i];
     std::string range = std::to_string(from + 1);
     if (to > from + 1) range.append("-").append(std::to_string(to));
     ranges.push_back(range);
     shares.push_back(shareText(right, (to - from) * curve.runs));
+    from = to;
   }
   const std::string heading = "examples";
   std::size_t width = heading.size();
@@ -45,7 +65,13 @@ void writeSettled(const LearningCurve& curve, std::ostream& out) {
   if (curve.lastWrong == 0) {
     out << "Every run was right at every example.\n";
   } else if (curve.lastWrong == examples) {
-    out << "Not every run stayed right to the end: one was wrong at the last example, " << examples << ".\n";
+    const std::size_t wrong = curve.runs - curve.correct.back();
+    if (curve.runs == 1) {
+      out << "The run did not stay right to the end: it was wrong at the last example, " << examples << ".\n";
+    } else {
+      out << "Not every run stayed right to the end: " << wrong << " of the " << curve.runs
+          << (wrong == 1 ? " runs was" : " runs were") << " wrong at the last example, " << examples << ".\n";
+    }
   } else {
     out << "Every run stayed right after example " << curve.lastWrong << ", to the last, " << examples
         << ".\n";
@@ -54,13 +80,13 @@ void writeSettled(const LearningCurve& curve, std::ostream& out) {
 
 }  // namespace
 
-void writeCurveReport(const LearningCurve& curve, std::ostream& out) {
+void writeCurveReport(const LearningCurve& curve, std::size_t chartColumns, std::ostream& out) {
   out << (curve.learnEvery == 1 ? std::string("Learning after every example")
                                 : "Learning after every " + std::to_string(curve.learnEvery) + " examples")
       << "\n\n";
   writeBlocks(curve, out);
   out << '\n';
-  drawCurveChart(curve, out);
+  drawCurveChart(curve, chartColumns, out);
   out << '\n';
   writeSettled(curve, out);
 }

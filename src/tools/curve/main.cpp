@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,5 +12,5 @@ int main(int argc, char** argv) {
   // C's; nothing here writes through C's streams.
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return runCurve(args, std::cout, std::cerr);
+  return runCurve(args, std::cout, std::cerr, terminalWidth(STDOUT_FILENO, std::getenv("COLUMNS")));
 }

@@ -10,11 +10,11 @@
 namespace {
 
 // One end of a cut: an entry of the sorted attribute.
-std::string entry(const SortedColumn& column, std::size_t at) {
+std::string entry(const SortedColumn& column, std::size_t at, const DataNames& names) {
   std::string text = "(";
-  text += nine(column.values[at]);
-  text += ", class ";
-  text += std::to_string(unsigned{column.classes[at]});
+  text += numberText(column.values[at]);
+  text += ", ";
+  text += className(column.classes[at], names);
   return text += ")";
 }
 
@@ -45,23 +45,20 @@ void Explanation::tell(const GrowthEvent& event) {
 }
 
 void Explanation::begin(const NodeBegun& node) {
-  // The root is the first node told of; every other waits since its
-  // parent split.
-  if (waiting_.empty()) {
+  // The path of a node is its parent's, the last one begun at the depth
+  // above, with its branch.
+  depth_ = node.place.depth;
+  if (node.place.branch == Branch::root) {
     path_ = "root";
-    depth_ = 0;
   } else {
-    const Waiting child = waiting_.back();
-    waiting_.pop_back();
-    depth_ = child.depth;
     path_.resize(ends_[depth_ - 1]);
-    path_ += child.yes ? ".yes" : ".no";
+    path_ += node.place.branch == Branch::yes ? ".yes" : ".no";
   }
   ends_.resize(depth_);
   ends_.push_back(path_.size());
   set_ = node;
   textbook_.clear();
-  line(0) << path_ << ": " << setText(node.examples, node.classes) << "\n";
+  line(0) << path_ << ": " << setText(node.examples, node.classes, names_) << "\n";
   // Only '=' tests equality; the tree file writes the other predicate as
   // it is stored, '<', although it tests for a greater value.
   if (node.pred == '=') {
@@ -72,7 +69,7 @@ void Explanation::begin(const NodeBegun& node) {
 }
 
 void Explanation::leaf(const LeafMade& leaf) {
-  const std::string answer = "leaf: class " + std::to_string(unsigned{leaf.node->leafClass});
+  const std::string answer = "leaf: " + className(leaf.node->leafClass, names_);
   const bool tie = set_.classes[0] == set_.classes[1];
   const std::string majority = tie ? ", which wins the tie of the classes" : ", the majority class";
   switch (leaf.reason) {
@@ -89,7 +86,7 @@ void Explanation::leaf(const LeafMade& leaf) {
 }
 
 void Explanation::thresholds(const ThresholdsFound& found) {
-  const std::string name = attributeName(found.attribute);
+  const std::string name = attributeName(found.attribute, names_);
   if (compare_ && found.usable) {
     if (textbook_.size() <= found.attribute) textbook_.resize(std::size_t{found.attribute} + 1);
     textbook_[found.attribute] = bestTextbookCut(*found.column, found.positions);
@@ -103,13 +100,13 @@ void Explanation::thresholds(const ThresholdsFound& found) {
           << (cuts > 1 ? ", in sorted order" : "") << "\n";
   for (std::size_t c = 0; c < cuts; ++c) {
     const std::uint32_t lower = found.positions[c];
-    line(2) << c + 1 << ". " << nine(found.candidates[c]) << ", between " << entry(*found.column, lower)
-            << " and " << entry(*found.column, lower + 1);
+    line(2) << c + 1 << ". " << numberText(found.candidates[c]) << ", between "
+            << entry(*found.column, lower, names_) << " and " << entry(*found.column, lower + 1, names_);
     if (!found.scores.empty()) out_ << ": score " << nine(found.scores[c]);
     out_ << "\n";
   }
   if (found.best == noIndex) {
-    line(2) << "threshold " << nine(found.threshold) << ", as there is no cut\n";
+    line(2) << "threshold " << numberText(found.threshold) << ", as there is no cut\n";
     return;
   }
   const std::string winner = "cut " + std::to_string(found.best + 1);
@@ -120,7 +117,7 @@ void Explanation::thresholds(const ThresholdsFound& found) {
   } else {
     line(2) << winner << " wins: the highest score\n";
   }
-  line(2) << "threshold " << nine(found.threshold) << ": the upper value of " << winner << "\n";
+  line(2) << "threshold " << numberText(found.threshold) << ": the upper value of " << winner << "\n";
 }
 
 void Explanation::choice(const AttributeChosen& chosen) {
@@ -129,10 +126,10 @@ void Explanation::choice(const AttributeChosen& chosen) {
   line(1) << "attribute scores:";
   for (std::uint32_t i = 0; i < chosen.gains.size(); ++i) {
     if (chosen.gains[i] == unusableGain) continue;
-    out_ << (usable++ == 0 ? " " : ", ") << attributeName(i) << " " << nine(chosen.gains[i]);
+    out_ << (usable++ == 0 ? " " : ", ") << attributeName(i, names_) << " " << nine(chosen.gains[i]);
   }
   out_ << "\n";
-  const std::string name = attributeName(chosen.attribute);
+  const std::string name = attributeName(chosen.attribute, names_);
   if (usable == 1) {
     line(1) << "chosen: " << name << ", the only one that can split the set\n";
   } else {
@@ -151,7 +148,7 @@ void Explanation::compareWithTextbook(std::uint32_t chosen) {
     if (!textbook_[a]) continue;
     const TextbookCut& cut = *textbook_[a];
     const TextbookFigures& figures = cut.figures;
-    line(2) << attributeName(a) << " <= " << nine(cut.threshold) << ", "
+    line(2) << attributeName(a, names_) << " <= " << numberText(cut.threshold) << ", "
             << examples(cut.below[0] + cut.below[1]) << " against " << cut.above[0] + cut.above[1]
             << ": gain " << nine(figures.gain) << ", split information " << nine(figures.splitInformation)
             << ", gain ratio " << nine(figures.gainRatio) << "\n";
@@ -161,22 +158,22 @@ void Explanation::compareWithTextbook(std::uint32_t chosen) {
     line(2) << "textbook C4.5 has no cut to choose from\n";
     return;
   }
-  line(2) << "chosen by Quinlan's rule: " << attributeName(textbook.attribute)
+  line(2) << "chosen by Quinlan's rule: " << attributeName(textbook.attribute, names_)
           << ", the highest gain ratio among the gains of at least the average, " << nine(textbook.averageGain)
           << "\n";
-  line(2) << "the method chooses " << attributeName(chosen)
+  line(2) << "the method chooses " << attributeName(chosen, names_)
           << (textbook.attribute == chosen ? " too\n" : ": the two differ\n");
 }
 
 void Explanation::split(const NodeSplit& split) {
   split_ = split;
   const TreeNode& node = *split.node;
-  line(1) << "test " << attributeName(node.caseIndex) << (node.pred == '=' ? " = " : " > ")
-          << nine(node.caseValue) << ": " << examples(split.passing)
+  // A nominal value is named by its label where it is tested for equality.
+  const auto label = node.pred == '=' ? valueLabel(node.caseIndex, node.caseValue, names_) : std::nullopt;
+  line(1) << "test " << attributeName(node.caseIndex, names_) << (node.pred == '=' ? " = " : " > ")
+          << label.value_or(numberText(node.caseValue)) << ": " << examples(split.passing)
           << (split.passing == 1 ? " passes" : " pass") << " to yes, " << split.failing
           << (split.failing == 1 ? " fails" : " fail") << " to no\n";
-  waiting_.push_back({depth_ + 1, false});
-  waiting_.push_back({depth_ + 1, true});
 }
 
 void Explanation::stop(const GrowthStopped& stopped) {
@@ -185,19 +182,20 @@ void Explanation::stop(const GrowthStopped& stopped) {
        << "The growth stops at " << path_ << ": "
        << (split_.passing == 0 ? "no example passes its test" : "every example passes its test") << ".\n"
        << "What is left is the tree as far as it grew: " << path_ << " keeps its test,\n"
-       << "and its two children are empty leaves of class 0.\n";
-  // The nodes still to grow besides those two, which are the last told of,
-  // in the order they would have grown: the stack's, so the deepest first.
-  // Each is the no child of an ancestor of this node.
-  if (waiting_.size() <= 2) return;
-  const std::size_t others = waiting_.size() - 2;
-  out_ << (others == 1 ? "The node not grown yet is an empty leaf of class 0 too:"
-                       : "The nodes not grown yet are empty leaves of class 0 too:");
-  for (std::size_t k = others; k-- > 0;) {
-    const Waiting& child = waiting_[k];
-    out_ << (k + 1 == others ? " " : ", ");
-    out_.write(path_.data(), static_cast<std::streamsize>(ends_[child.depth - 1]));
-    out_ << (child.yes ? ".yes" : ".no");
+       << "and its two children are empty leaves of " << className(0, names_) << ".\n";
+  // The nodes still to grow besides those two, which come first, in the
+  // order they would have grown. Each hangs on an ancestor of this node,
+  // whose path is a prefix of this one's.
+  if (stopped.notGrown.size() <= 2) return;
+  const auto others = stopped.notGrown.subspan(2);
+  out_ << (others.size() == 1 ? "The node not grown yet is an empty leaf of "
+                              : "The nodes not grown yet are empty leaves of ")
+       << className(0, names_) << " too:";
+  for (std::size_t k = 0; k < others.size(); ++k) {
+    const NodePlace& place = others[k];
+    out_ << (k == 0 ? " " : ", ");
+    out_.write(path_.data(), static_cast<std::streamsize>(ends_[place.depth - 1]));
+    out_ << (place.branch == Branch::yes ? ".yes" : ".no");
   }
   out_ << ".\n";
 }

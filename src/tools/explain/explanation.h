@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "induction/growth_observer.h"
+#include "tools/common/data_names.h"
 #include "tools/explain/textbook.h"
 
 // Writes the steps of a learn as the induction tells them, one node after
@@ -17,7 +18,9 @@
 // those of textbook C4.5 that `compare` sets beside them.
 class Explanation {
  public:
-  explicit Explanation(std::ostream& out, bool compare = false) : out_(out), compare_(compare) {}
+  // Names attributes and classes as `names` does, which must outlive it.
+  explicit Explanation(std::ostream& out, bool compare = false, const DataNames& names = noNames)
+      : out_(out), compare_(compare), names_(names) {}
 
   void tell(const GrowthEvent& event);
 
@@ -32,22 +35,13 @@ class Explanation {
   // The start of a line `levels` deeper than the current node's.
   std::ostream& line(std::size_t levels);
 
-  // A child told of by its parent's split and not grown yet. Its path is
-  // its parent's, which is a prefix of `path_` for as long as it waits.
-  struct Waiting {
-    std::size_t depth;
-    bool yes;
-  };
-
   std::ostream& out_;
   bool compare_;
+  const DataNames& names_;
   std::vector<std::optional<TextbookCut>> textbook_;  // of the node's attributes, for comparison
-  // The growth is depth first, yes before no, so the next node to begin is
-  // always the child told of last: the waiting children form a stack, and
-  // the nodes being grown and their ancestors share one path text, cut back
-  // on the way up. Memory then follows the depth of the tree, never the sum
-  // of its path lengths.
-  std::vector<Waiting> waiting_;
+  // The nodes being grown and their ancestors share one path text, cut
+  // back on the way up, so that memory follows the depth of the tree, never
+  // the sum of its path lengths.
   std::string path_;               // of the node being grown
   std::vector<std::size_t> ends_;  // where the path of its ancestor at each depth ends in `path_`
   std::size_t depth_ = 0;

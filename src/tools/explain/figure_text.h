@@ -4,6 +4,7 @@
 #include <string>
 
 #include "induction/row_table.h"
+#include "tools/common/data_names.h"
 
 // The explainer's words for its figures, shared by the explanation and the
 // digraph so that both say the same thing alike.
@@ -17,5 +18,6 @@ std::string counted(std::uint64_t count, const char* one, const char* many);
 
 std::string examples(std::uint64_t count);
 
-// A node's set: "4 examples, 2 of class 0 and 2 of class 1".
-std::string setText(std::uint64_t count, const ClassTally& classes);
+// A node's set: "4 examples, 2 of class 0 and 2 of class 1", in the names of
+// the classes where they have some.
+std::string setText(std::uint64_t count, const ClassTally& classes, const DataNames& names = noNames);

@@ -6,6 +6,15 @@
 
 namespace {
 
+// Figures that are equal by the sums they come from may differ in their last
+// bits by the order of the terms: mirrored cuts subtract the same entropies
+// in opposite order, and an average is rounded. Figures closer than this,
+// far below the nine digits shown, are taken as equal, so that the first of
+// equal figures wins as the rule says.
+constexpr double margin = 1e-12;
+
+bool exceeds(double figure, double than) { return figure > than + margin; }
+
 double total(const ClassTally& tally) { return static_cast<double>(tally[0]) + static_cast<double>(tally[1]); }
 
 // -Σ p log₂ p over the shares of the two counts in their sum; an empty share
@@ -50,7 +59,7 @@ std::optional<TextbookCut> bestTextbookCut(const SortedColumn& column, std::span
     const ClassTally& above = column.from[at];
     TextbookCut cut{column.values[at - 1], {all[0] - above[0], all[1] - above[1]}, above, {}};
     cut.figures = textbookFigures(cut.below, cut.above);
-    if (!best || cut.figures.gain > best->figures.gain) best = cut;
+    if (!best || exceeds(cut.figures.gain, best->figures.gain)) best = cut;
   };
   for (const std::uint32_t lower : positions) {
     const std::size_t upper = std::size_t{lower} + 1;
@@ -85,14 +94,12 @@ QuinlanChoice quinlanChoice(std::span<const std::optional<TextbookCut>> cuts) {
   }
   if (counted == 0) return choice;
   choice.averageGain = sum / static_cast<double>(counted);
-  // The average is rounded, so that gains all equal to it may fall a last
-  // bit short of it (three gains of 0.1 average 0.10000000000000002); a
-  // margin far below the nine digits shown keeps them in.
-  const double least = choice.averageGain - 1e-12;
+  // Three gains of 0.1 average 0.10000000000000002: the margin keeps them in.
   for (std::uint32_t a = 0; a < cuts.size(); ++a) {
     const auto& cut = cuts[a];
-    if (!cut || cut->figures.gain < least) continue;
-    if (choice.attribute == noIndex || cut->figures.gainRatio > cuts[choice.attribute]->figures.gainRatio)
+    if (!cut || exceeds(choice.averageGain, cut->figures.gain)) continue;
+    if (choice.attribute == noIndex ||
+        exceeds(cut->figures.gainRatio, cuts[choice.attribute]->figures.gainRatio))
       choice.attribute = a;
   }
   return choice;

@@ -82,17 +82,17 @@ Router::Parts Router::partition(const TextbookNode& node, std::size_t begin, std
     const std::uint32_t row = cases_.rows[at];
     const double weight = cases_.weights[at];
     switch (branchFor(node, data_.value(row, node.attribute))) {
-      case Branch::yes:
+      case TextbookBranch::yes:
         cases_.rows[kept] = row;
         cases_.weights[kept++] = weight;
         parts.yes += weight;
         break;
-      case Branch::no:
+      case TextbookBranch::no:
         noScratch_.rows.push_back(row);
         noScratch_.weights.push_back(weight);
         parts.no += weight;
         break;
-      case Branch::both:
+      case TextbookBranch::both:
         missingScratch_.rows.push_back(row);
         missingScratch_.weights.push_back(weight);
         break;
@@ -331,7 +331,7 @@ class Pruner {
       std::uint32_t node = branch;
       while (!isLeaf(tree_.nodes[node])) {
         const TextbookNode& test = tree_.nodes[node];
-        node = branchFor(test, data_.value(row, test.attribute)) == Branch::yes ? test.yes : test.no;
+        node = branchFor(test, data_.value(row, test.attribute)) == TextbookBranch::yes ? test.yes : test.no;
       }
       if (slots_[node] == noNode) {
         slots_[node] = static_cast<std::uint32_t>(touched_.size());

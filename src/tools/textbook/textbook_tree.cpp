@@ -9,11 +9,11 @@ std::size_t leafCount(const TextbookTree& tree) {
   return leaves;
 }
 
-Branch branchFor(const TextbookNode& node, float value) {
-  if (std::isnan(value)) return Branch::both;
+TextbookBranch branchFor(const TextbookNode& node, float value) {
+  if (std::isnan(value)) return TextbookBranch::both;
   const bool holds = node.test == TextbookTest::atMost ? value <= node.threshold
                                                        : value == static_cast<float>(node.label);
-  return holds ? Branch::yes : Branch::no;
+  return holds ? TextbookBranch::yes : TextbookBranch::no;
 }
 
 std::vector<double> classShares(const TextbookTree& tree, std::span<const float> row) {
@@ -36,13 +36,13 @@ std::vector<double> classShares(const TextbookTree& tree, std::span<const float>
       continue;
     }
     switch (branchFor(node, row[node.attribute])) {
-      case Branch::yes:
+      case TextbookBranch::yes:
         paths.emplace_back(node.yes, weight);
         break;
-      case Branch::no:
+      case TextbookBranch::no:
         paths.emplace_back(node.no, weight);
         break;
-      case Branch::both:
+      case TextbookBranch::both:
         paths.emplace_back(node.no, weight * (1.0 - node.yesShare));
         paths.emplace_back(node.yes, weight * node.yesShare);
         break;

@@ -57,5 +57,5 @@ std::vector<double> classShares(const TextbookTree& tree, std::span<const float>
 std::uint8_t classify(const TextbookTree& tree, std::span<const float> row);
 
 // Whether the test of `node` holds for `value`; a NaN is neither.
-enum class Branch : std::uint8_t { yes, no, both };
-Branch branchFor(const TextbookNode& node, float value);
+enum class TextbookBranch : std::uint8_t { yes, no, both };
+TextbookBranch branchFor(const TextbookNode& node, float value);

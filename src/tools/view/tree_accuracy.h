@@ -6,12 +6,13 @@
 #include <iosfwd>
 #include <vector>
 
+#include "tools/common/data_names.h"
 #include "tools/common/dataset.h"
 #include "tree/tree_node.h"
 
 // A row that the tree answers wrongly.
 struct WrongRow {
-  std::size_t line = 0;  // of the CSV file, from 1
+  std::size_t line = 0;  // of the data file, from 1
   std::vector<float> values;
   std::uint8_t classValue = 0;
   std::uint8_t answer = 0;
@@ -36,5 +37,5 @@ constexpr std::size_t shownWrongRows = 5;
 Accuracy measureAccuracy(const TreeNode& root, const Dataset& data, std::size_t keptWrong = shownWrongRows);
 
 // The rows right and their share, the table of class against answer, and
-// the wrong rows kept.
-void writeAccuracy(const Accuracy& accuracy, std::ostream& out);
+// the wrong rows kept, in the names of the data where there are some.
+void writeAccuracy(const Accuracy& accuracy, std::ostream& out, const DataNames& names = noNames);

@@ -80,9 +80,9 @@ std::optional<ConceptAgreement> computedConcept(const std::vector<ConceptAgreeme
 
 }  // namespace
 
-void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out) {
+void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out, const DataNames& names) {
   std::string header;
-  for (unsigned i = 0; i < width; ++i) header += attributeName(i) + ' ';
+  for (unsigned i = 0; i < width; ++i) header += attributeName(i, names) + ' ';
   out << header << "| class\n";
   std::string line;
   for (std::size_t row = 0; row < rowCount(width); ++row) {
@@ -90,12 +90,12 @@ void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out) {
     line.clear();
     for (unsigned i = 0; i < width; ++i) {
       // Each digit stands under the last character of its column's name.
-      line.append(attributeName(i).size() - 1, ' ');
+      line.append(attributeName(i, names).size() - 1, ' ');
       line += values[i] != 0.0F ? '1' : '0';
       line += ' ';
     }
     line += "| ";
-    line += std::to_string(static_cast<unsigned>(root.classify(values)));
+    line += classLabel(root.classify(values), names);
     line += '\n';
     out << line;
   }
@@ -114,7 +114,7 @@ void writeTruthTable(const TreeNode& root, unsigned width, std::ostream& out) {
   }
   const auto highest = highestTestedIndex(root);
   if (highest && *highest >= width) {
-    out << "Note: the tree tests " << attributeName(*highest) << ", which these " << width
+    out << "Note: the tree tests " << attributeName(*highest, names) << ", which these " << width
         << "-value inputs lack; a missing value fails every test and takes the no branch.\n";
   }
 }

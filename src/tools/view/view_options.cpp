@@ -4,15 +4,16 @@
 #include <string_view>
 #include <utility>
 
+#include "tools/common/dot_options.h"
 #include "tools/common/example_source.h"
-#include "tools/common/printable.h"
 #include "tools/view/truth_table.h"
 
 namespace {
 
-enum Option : std::size_t { ascii, dot, table, test, strict };
+enum Option : std::size_t { ascii, dot, table, test, strict, maxDepth, header, noHeader, classColumn };
 
-constexpr ToolOption viewOptions[] = {{"ascii"}, {"dot"}, {"table", true}, {"test", true}, {"strict"}};
+constexpr ToolOption viewOptions[] = {{"ascii"},      {"dot"},    {"table", true}, {"test", true}, {"strict"},
+                                      maxDepthOption, headerOption, noHeaderOption, classOption};
 
 std::optional<unsigned> tableWidth(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
@@ -31,6 +32,7 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
   bool dot = false;
   bool table = false;
   bool test = false;
+  bool depth = false;
   const auto take = [&](const GivenOption& given, ViewOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::ascii:
@@ -42,6 +44,14 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       case Option::strict:
         options.strict = true;
         break;
+      case Option::maxDepth:
+        depth = true;
+        return takeMaxDepth(given, options.dotDepth);
+      case Option::header:
+      case Option::noHeader:
+        return takeHeader(given.option == Option::header, options.dataOptions);
+      case Option::classColumn:
+        return takeClass(given, options.dataOptions);
       case Option::table: {
         const auto width = tableWidth(given.value);
         if (!width)
@@ -58,8 +68,7 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
         const std::string previous = options.data;
         if (auto error = takeFileName(given, "--test", options.data)) return error;
         if (test && options.data != previous)
-          return "--test=" + printable(previous) + " and --test=" + printable(options.data) +
-                 " cannot be used together";
+          return "--test=" + previous + " and --test=" + options.data + " cannot be used together";
         test = true;
         break;
       }
@@ -78,6 +87,9 @@ ParsedViewArguments parseViewArguments(const std::vector<std::string>& args) {
       if (chosen != nullptr) return std::string(chosen) + " and " + name + " cannot be used together";
       chosen = name;
     }
+    if (depth && !dot) return std::string("--max-depth goes with --dot");
+    if (!test && dataOptionsGiven(options.dataOptions))
+      return "--header, --no-header and --class go with --test";
     if (operands.empty()) return "missing file operand";
     if (operands.size() > 1) return "extra operand '" + operands[1] + "'";
     if (test && options.data == "-" && operands[0] == "-")

@@ -1,23 +1,24 @@
 #include "tools/view/view_program.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <fstream>
 #include <istream>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <vector>
 
-#include "tools/common/csv_reader.h"
+#include "safety/file_access.h"
+#include "safety/file_calls.h"
+#include "tools/common/data_file.h"
 #include "tools/common/printable.h"
 #include "tools/common/program_output.h"
-#include "tools/view/tree_accuracy.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tools/view/tree_accuracy.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
 #include "tree/tree_file.h"
@@ -34,13 +35,23 @@ constexpr const char* helpText =
     "With FILE -, read standard input.\n"
     "\n"
     "      --ascii      draw the tree with plain ASCII characters\n"
-    "      --dot        print the tree as a Graphviz digraph\n"
+    "      --dot        print the tree as a Graphviz digraph, each leaf filled with\n"
+    "                     its class's colour\n"
+    "      --max-depth=N  with --dot, draw the nodes down to depth N only (the root\n"
+    "                     is 0), each test at depth N dashed and saying how many\n"
+    "                     nodes below it are not drawn\n"
     "      --table=N    print the tree's answer for every input of N values (1 to 16),\n"
     "                     each 0 or 1, and which concepts of N values agree with it\n"
-    "      --test=DATA.csv  classify every row of DATA.csv (the values, then the\n"
-    "                     class 0 or 1; - reads standard input) as the workbench\n"
-    "                     does, and print the rows right and their share, a table\n"
-    "                     of class against answer and the first 5 wrong rows\n"
+    "      --test=DATA  classify every row of the data file DATA (a CSV file of\n"
+    "                     the values then the class 0 or 1, a CSV file with names\n"
+    "                     or an ARFF file, of two classes; - reads standard input)\n"
+    "                     as the workbench does, and print the rows right and\n"
+    "                     their share, a table of class against answer and the\n"
+    "                     first 5 wrong rows, in the names of the data\n"
+    "      --header     with --test: the first row of DATA names the columns\n"
+    "      --no-header  with --test: the first row of DATA is data\n"
+    "      --class=N|NAME  with --test: the class of DATA is column N (from 1) or\n"
+    "                     the column NAME, not the last\n"
     "      --strict     fail on a line the workbench reads, but not as it is written\n"
     "                     (words that do not match, numbers out of range, text\n"
     "                     after the last value); such lines are always named\n"
@@ -57,7 +68,7 @@ constexpr const char* helpText =
     "Exit status:\n"
     " 0  if OK,\n"
     " 1  if FILE cannot be read or does not hold a complete tree (or, with --strict,\n"
-    "      holds a line read leniently), DATA.csv cannot be read, or output failed,\n"
+    "      holds a line read leniently), DATA cannot be read, or output failed,\n"
     " 2  if the command line is wrong.\n"
     "\n"
     "Examples:\n"
@@ -89,35 +100,32 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
   try {
     if (file == "-") {
       TreeFile::read(tree, standardInput, &warnings);
-      tell();
-      return tree;
+    } else {
+      // Worded as the data's reader words it. A folder opens, and its
+      // first read fails.
+      const int fd = openFile(AT_FDCWD, file.c_str(), O_RDONLY);
+      if (fd < 0) {
+        fileError(err, file, std::string("cannot open: ") + std::strerror(errno));
+        return nullptr;
+      }
+      const struct Closer {
+        int fd;
+        ~Closer() { closeFile(fd); }
+      } closer{fd};
+      DescriptorReader buffer(fd);
+      std::istream in(&buffer);
+      TreeFile::read(tree, in, &warnings);
     }
-    // A folder opens for reading but yields no line, which the reader would
-    // call an empty file.
-    struct stat info {};
-    if (stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      fileError(err, file, std::strerror(EISDIR));
-      return nullptr;
-    }
-    errno = 0;
-    std::ifstream in(file);
-    if (!in.is_open()) {
-      fileError(err, file, errno != 0 ? std::strerror(errno) : "cannot be opened");
-      return nullptr;
-    }
-    TreeFile::read(tree, in, &warnings);
     tell();
     return tree;
   } catch (const TreeFileError& error) {
     tell();
     lineError(err, file, error.line, error.reason);
-  } catch (const std::exception& error) {
-    fileError(err, file, error.what());
   }
   return nullptr;
 }
 
-// A C stream over `in`, for the CSV reader, which reads C streams, when the
+// A C stream over `in`, for the data reader, which reads C streams, when the
 // data come on the viewer's standard input.
 std::FILE* cStreamOver(std::istream& in) {
   cookie_io_functions_t io{};
@@ -130,31 +138,24 @@ std::FILE* cStreamOver(std::istream& in) {
 }
 
 // Reads the data of --test; on failure says why and answers false.
-bool readData(const std::string& file, std::istream& standardInput, std::ostream& err, Dataset& data) {
+bool readTestData(const std::string& file, const DataOptions& options, std::istream& standardInput,
+                  std::ostream& err, Dataset& data) {
   std::FILE* const input = file == "-" ? cStreamOver(standardInput) : nullptr;
   if (file == "-" && input == nullptr) {
     fileError(err, file, std::strerror(errno));
     return false;
   }
-  const auto refused = loadCsv(file, input, data);
+  const bool loaded = loadForMethod(programName, file, input, options, data, err);
   if (input != nullptr) std::fclose(input);
-  if (refused) err << programName << ": " << *refused << '\n';
-  return !refused;
+  return loaded;
 }
 
-}  // namespace
-
-int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
-              std::ostream& err) {
-  const ParsedViewArguments parsed = parseViewArguments(args);
-  if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
-    return *answered;
-  const ViewOptions& options = parsed.options;
+int view(const ViewOptions& options, std::istream& standardInput, std::ostream& out, std::ostream& err) {
   std::vector<TreeFileWarning> warnings;
   const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
   Dataset data;
-  if (options.mode == ViewMode::test && !readData(options.data, standardInput, err, data))
+  if (options.mode == ViewMode::test && !readTestData(options.data, options.dataOptions, standardInput, err, data))
     return programFailed;
   // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
@@ -163,14 +164,29 @@ int runViewer(const std::vector<std::string>& args, std::istream& standardInput,
       drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
       break;
     case ViewMode::dot:
-      writeDot(*tree, out);
+      writeDot(*tree, out, noNames, options.dotDepth);
       break;
     case ViewMode::table:
       writeTruthTable(*tree, options.tableWidth, out);
       break;
     case ViewMode::test:
-      writeAccuracy(measureAccuracy(*tree, data), out);
+      writeAccuracy(measureAccuracy(*tree, data), out, namesOf(data));
       break;
   }
   return finishOutput(out, err, programName, programSucceeded);
+}
+
+}  // namespace
+
+int runViewer(const std::vector<std::string>& args, std::istream& standardInput, std::ostream& out,
+              std::ostream& err) {
+  try {
+    const ParsedViewArguments parsed = parseViewArguments(args);
+    if (const auto answered = answerCommandLine(parsed.request, parsed.error, viewer, out, err))
+      return *answered;
+    return view(parsed.options, standardInput, out, err);
+  } catch (const std::bad_alloc&) {
+    err << programName << ": out of memory\n";
+  }
+  return programFailed;
 }
