@@ -48,13 +48,20 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
   AttributeTest test;
   std::vector<Count> totals(classCount, 0);
   Count knownWeight = 0;
-  for (std::size_t at = 0; at < known; ++at) {
-    const Count w = weights.of(column[at].row);
-    totals[context.classes[column[at].row]] += w;
-    knownWeight += w;
-  }
   double missing = 0.0;
-  for (std::size_t at = known; at < column.size(); ++at) missing += weights.real(weights.of(column[at].row));
+  if constexpr (weighted) {
+    for (std::size_t at = 0; at < known; ++at) {
+      const Count w = weights.of(column[at].row);
+      totals[context.classes[column[at].row]] += w;
+      knownWeight += w;
+    }
+    for (std::size_t at = known; at < column.size(); ++at) missing += weights.of(column[at].row);
+  } else {
+    // Every case weighs 1 and has every value: the node's counts are the
+    // column's.
+    for (std::size_t c = 0; c < classCount; ++c) totals[c] = static_cast<Count>(context.nodeClasses[c]);
+    knownWeight = static_cast<Count>(known);
+  }
   test.known = weights.real(knownWeight);
   test.missing = missing;
   test.minimum = cutMinimum(test.known, classCount, context.minLeaf);
@@ -63,31 +70,38 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
     test.verdict = TextbookVerdict::tooFewKnown;
     return test;
   }
-  const auto sideLog = [&](const std::vector<Count>& side, Count size) {
-    double sum = weights.log(size);
-    for (const Count w : side) sum -= weights.log(w);
-    return sum;
-  };
-  const double before = sideLog(totals, knownWeight);
+  // Each side's Σ w log2 w over its classes, kept up to date as the cases
+  // cross from above the cut to below it one at a time.
+  double totalLogs = 0.0;
+  for (const Count w : totals) totalLogs += weights.log(w);
+  const double before = weights.log(knownWeight) - totalLogs;
   std::vector<Count> below(classCount, 0);
-  std::vector<Count> above(classCount, 0);
+  std::vector<Count> above = totals;
+  double belowLogs = 0.0;
+  double aboveLogs = totalLogs;
   Count belowWeight = 0;
   double bestGain = 0.0;
   bool found = false;
   const double least = test.minimum - sameFigure;
+  const double perCase = 1.0 / weight;
   for (std::size_t at = 0; at + 1 < known; ++at) {
-    const Count w = weights.of(column[at].row);
-    below[context.classes[column[at].row]] += w;
+    const CaseEntry entry = column[at];
+    const Count w = weights.of(entry.row);
+    const std::uint8_t c = context.classes[entry.row];
+    belowLogs += weights.log(below[c] + w) - weights.log(below[c]);
+    aboveLogs += weights.log(above[c] - w) - weights.log(above[c]);
+    below[c] += w;
+    above[c] -= w;
     belowWeight += w;
-    if (!distinctValues(column[at].value, column[at + 1].value)) continue;
     const Count aboveWeight = knownWeight - belowWeight;
     const bool refused = weights.real(belowWeight) < least || weights.real(aboveWeight) < least;
     if (refused && !candidates) {
       if (weights.real(aboveWeight) < least) break;
       continue;
     }
-    for (std::size_t c = 0; c < classCount; ++c) above[c] = totals[c] - below[c];
-    const double gained = (before - sideLog(below, belowWeight) - sideLog(above, aboveWeight)) / weight;
+    if (!distinctValues(entry.value, column[at + 1].value)) continue;
+    const double gained =
+        (before - (weights.log(belowWeight) - belowLogs) - (weights.log(aboveWeight) - aboveLogs)) * perCase;
     if (!refused) {
       ++test.cuts;
       if (gained > bestGain + sameFigure) {
@@ -99,7 +113,7 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
       }
     }
     if (candidates) {
-      candidates->push_back({column[at].value, column[at + 1].value, 0, weights.real(belowWeight),
+      candidates->push_back({entry.value, column[at + 1].value, 0, weights.real(belowWeight),
                              weights.real(aboveWeight), refused, gained, 0.0, 0.0});
     }
   }

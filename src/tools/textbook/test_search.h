@@ -23,6 +23,8 @@ struct SearchContext {
   // n log2 n for every whole n up to the number of cases, for the cases
   // that weigh 1.
   std::span<const double> weightedLogs;
+  // The class weights of the node searched.
+  std::span<const double> nodeClasses;
 };
 
 struct AttributeTest {

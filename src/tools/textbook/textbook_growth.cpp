@@ -174,7 +174,8 @@ void Growth::growNode(Pending pending) {
   if (std::abs(made.errors) < sameFigure) return leaf(node, TextbookLeafReason::oneClass);
   if (weight < 2.0 * minLeaf - sameFigure || data_.width == 0) return leaf(node, TextbookLeafReason::tooFewCases);
 
-  const SearchContext context{data_.classes, tree_.classCount, minLeaf, weights_, logs_};
+  const SearchContext context{data_.classes, tree_.classCount, minLeaf, weights_, logs_,
+                              tree_.classWeightsOf(node)};
   double gainSum = 0.0;
   std::size_t averaged = 0;
   for (std::uint32_t a = 0; a < data_.width; ++a) {
