@@ -211,11 +211,11 @@ void TextbookExplanation::pruned(const TextbookPruned& pruned) {
   }
   if (!pruning_) {
     out_ << "\nPruning at confidence " << nine(options_.confidence)
-         << ", children before their parent, by estimated errors: a test\n"
-            "becomes a leaf where a leaf's estimate is at most the subtree's and its\n"
-            "largest branch's, plus 0.1; otherwise the largest branch takes its place\n"
-            "where the branch's estimate on all the test's cases is at most the\n"
-            "subtree's, plus 0.1.\n";
+         << ", children before their parent, by estimated\n"
+            "errors: a test becomes a leaf where a leaf's estimate is at most the\n"
+            "subtree's and its largest branch's, plus 0.1; otherwise the largest branch\n"
+            "takes its place where the branch's estimate on all the test's cases is at\n"
+            "most the subtree's, plus 0.1.\n";
     pruning_ = true;
   }
   out_ << "  " << path(pruned.node) << ": the subtree " << nine(pruned.subtreeEstimate) << ", a leaf "

@@ -36,7 +36,7 @@ double gain(std::span<const double> branchClassWeights, std::size_t classCount, 
   for (const double w : classes) before -= weightedLog(w);
   const double total = known + unknown;
   // (known / total) * (before - branches) / known, with one rounding less.
-  return total > 0.0 ? (before - branches) / total : 0.0;
+  return total > 0.0 ? roundedGain((before - branches) / total) : 0.0;
 }
 
 double splitInformation(std::span<const double> branchWeights, double unknown) {

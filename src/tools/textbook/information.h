@@ -13,6 +13,10 @@
 // a score must beat the best so far by more than this to replace it.
 constexpr double sameFigure = 1e-6;
 
+// A gain as the sums' rounding leaves it, 0 where that is all there is:
+// two partitions with the same class counts gain exactly the same.
+inline double roundedGain(double gain) { return gain < 1e-12 && gain > -1e-12 ? 0.0 : gain; }
+
 // w log2 w, 0 for a weight of 0.
 double weightedLog(double weight);
 

@@ -101,7 +101,7 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
     }
     if (!distinctValues(entry.value, column[at + 1].value)) continue;
     const double gained =
-        (before - (weights.log(belowWeight) - belowLogs) - (weights.log(aboveWeight) - aboveLogs)) * perCase;
+        roundedGain((before - (weights.log(belowWeight) - belowLogs) - (weights.log(aboveWeight) - aboveLogs)) * perCase);
     if (!refused) {
       ++test.cuts;
       if (gained > bestGain + sameFigure) {
