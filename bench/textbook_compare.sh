@@ -58,7 +58,7 @@ j48() {
   printf 'time=%s peak=%s leaves=%s\n' "$build" "$peak" "$leaves"
 }
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo 2>/dev/null | head -n 1)
 echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -srm), ${cpu:-unknown CPU}, $(nproc) cores;"
