@@ -285,22 +285,22 @@ TEST(TextbookExplain, TellsEachStepWithTheLearnersFigures) {
   EXPECT_EQ(run.status, 0) << run.err;
   const char* const lines[] = {
       "root: 14 cases: 9 of yes, 5 of no\n",
-      "  outlook, nominal, 14 cases with a value: each label against the rest, at least 2 cases a branch\n"
-      "    = sunny: 5 against 9, gain 0.102243564, split information 0.940285959, gain ratio 0.10873667\n"
-      "    = overcast: 4 against 10, gain 0.226000244, split information 0.863120569, gain ratio 0.261840874\n",
-      "  average gain of the 4 usable attributes: 0.112760237; at least that, within 0.001: outlook (gain "
-      "ratio 0.261840874), humidity (gain ratio 0.151835501)\n"
-      "  chosen: outlook, the highest gain ratio of those\n"
-      "  test outlook = overcast: 4 cases to yes, 10 to no\n",
+      ("  outlook, nominal, 14 cases with a value: each label against the rest, at least 2 cases a branch\n"
+       "    = sunny: 5 against 9, gain 0.102243564, split information 0.940285959, gain ratio 0.10873667\n"
+       "    = overcast: 4 against 10, gain 0.226000244, split information 0.863120569, gain ratio 0.261840874\n"),
+      ("  average gain of the 4 usable attributes: 0.112760237; at least that, within 0.001: outlook (gain "
+       "ratio 0.261840874), humidity (gain ratio 0.151835501)\n"
+       "  chosen: outlook, the highest gain ratio of those\n"
+       "  test outlook = overcast: 4 cases to yes, 10 to no\n"),
       "  root.no.no.no: its leaves misclassify 1, a leaf 1: a leaf\n",
-      "  root.no: the subtree 5.29464289, a leaf 6.51624377, its largest branch root.no.no 4.50066511: "
-      "replaced by that branch, which takes all its cases and is pruned again\n"
-      "  root.no: the subtree 4.50066511, a leaf 6.51624377, its largest branch root.no.yes 6.51624377: kept\n",
-      "outlook = overcast: yes (4.0)\n"
-      "outlook != overcast\n"
-      "|   humidity = high: no (5.0/1.0)\n"
-      "|   humidity != high: yes (5.0/1.0)\n"
-      "\nNumber of Leaves  : \t3\n",
+      ("  root.no: the subtree 5.29464289, a leaf 6.51624377, its largest branch root.no.no 4.50066511: "
+       "replaced by that branch, which takes all its cases and is pruned again\n"
+       "  root.no: the subtree 4.50066511, a leaf 6.51624377, its largest branch root.no.yes 6.51624377: kept\n"),
+      ("outlook = overcast: yes (4.0)\n"
+       "outlook != overcast\n"
+       "|   humidity = high: no (5.0/1.0)\n"
+       "|   humidity != high: yes (5.0/1.0)\n"
+       "\nNumber of Leaves  : \t3\n"),
   };
   for (const char* line : lines) EXPECT_EQ(occurrences(run.out, line), 1U) << line << run.out;
 }
@@ -308,11 +308,11 @@ TEST(TextbookExplain, TellsEachStepWithTheLearnersFigures) {
 TEST(TextbookExplain, ShowsANumericAttributesCutsTheirCostAndRefusals) {
   const Explained run = explain({"--method=textbook", "--unpruned", "-"}, weatherNumeric);
   const char* const lines[] = {
-      "    64 | 65: 1 against 13, refused: too few cases on a side\n"
-      "    65 | 68: 2 against 12, gain 0.0103181009, less the cost -0.216105113, split information "
-      "0.591672779, gain ratio -0.365244306\n",
-      "    9 cuts to choose from cost log2(9) / 14 = 0.226423214\n"
-      "    unusable: no cut gains more than its cost\n",
+      ("    64 | 65: 1 against 13, refused: too few cases on a side\n"
+       "    65 | 68: 2 against 12, gain 0.0103181009, less the cost -0.216105113, split information "
+       "0.591672779, gain ratio -0.365244306\n"),
+      ("    9 cuts to choose from cost log2(9) / 14 = 0.226423214\n"
+       "    unusable: no cut gains more than its cost\n"),
       "\nNo pruning: --unpruned.\n",
   };
   for (const char* line : lines) EXPECT_EQ(occurrences(run.out, line), 1U) << line << run.out;
