@@ -48,7 +48,8 @@ constexpr const char* helpText =
     " 1  if the data cannot be read, memory runs out or output failed,\n"
     " 2  if the command line is wrong.\n";
 
-constexpr ToolTexts texts{programName, helpText, "treebench-textbook-bench (treebench) " TREEBENCH_VERSION "\n"};
+constexpr ToolTexts texts{programName, helpText,
+                          "treebench-textbook-bench (treebench) " TREEBENCH_VERSION "\n"};
 
 struct BenchOptions {
   std::string data;
@@ -59,7 +60,8 @@ struct BenchOptions {
 
 enum Option : std::size_t { unpruned, confidence, minLeaf, repeat, tree };
 
-constexpr ToolOption benchOptions[] = {{"unpruned"}, {"confidence", true}, {"min-leaf", true}, {"repeat", true}, {"tree"}};
+constexpr ToolOption benchOptions[] = {
+    {"unpruned"}, {"confidence", true}, {"min-leaf", true}, {"repeat", true}, {"tree"}};
 
 ParsedArguments<BenchOptions> parse(const std::vector<std::string>& args) {
   const auto take = [](const GivenOption& given, BenchOptions& options) -> std::optional<std::string> {
@@ -83,7 +85,8 @@ ParsedArguments<BenchOptions> parse(const std::vector<std::string>& args) {
     }
     return std::nullopt;
   };
-  const auto finish = [](const std::vector<std::string>& operands, BenchOptions& options) -> std::optional<std::string> {
+  const auto finish = [](const std::vector<std::string>& operands,
+                         BenchOptions& options) -> std::optional<std::string> {
     if (operands.size() != 1) return "give one data file";
     options.data = operands[0];
     return std::nullopt;
@@ -115,8 +118,8 @@ int run(const BenchOptions& options) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   if (options.tree) {
-    std::cout << j48Text(tree, data) << "\nNumber of Leaves  : \t" << leafCount(tree) << "\n\nSize of the tree : \t"
-              << tree.nodes.size() << "\n\n";
+    std::cout << j48Text(tree, data) << "\nNumber of Leaves  : \t" << leafCount(tree)
+              << "\n\nSize of the tree : \t" << tree.nodes.size() << "\n\n";
   }
   char line[256];
   std::snprintf(line, sizeof line,

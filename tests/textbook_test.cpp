@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "support/text.h"
-
 #include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/explain/explain_options.h"
@@ -36,7 +35,8 @@ const std::string weatherNominal =
     "@relation weather.symbolic\n"
     "@attribute outlook {sunny, overcast, rainy}\n@attribute temperature {hot, mild, cool}\n"
     "@attribute humidity {high, normal}\n@attribute windy {TRUE, FALSE}\n@attribute play {yes, no}\n@data\n"
-    "sunny,hot,high,FALSE,no\nsunny,hot,high,TRUE,no\novercast,hot,high,FALSE,yes\nrainy,mild,high,FALSE,yes\n"
+    "sunny,hot,high,FALSE,no\nsunny,hot,high,TRUE,no\novercast,hot,high,FALSE,yes\nrainy,mild,high,FALSE,"
+    "yes\n"
     "rainy,cool,normal,FALSE,yes\nrainy,cool,normal,TRUE,no\novercast,cool,normal,TRUE,yes\n"
     "sunny,mild,high,FALSE,no\nsunny,cool,normal,FALSE,yes\nrainy,mild,normal,FALSE,yes\n"
     "sunny,mild,normal,TRUE,yes\novercast,mild,high,TRUE,yes\novercast,hot,normal,FALSE,yes\n"
@@ -62,7 +62,8 @@ const std::string missingValues =
 
 // Rows "i,CLASS" for i from 0, the first `first` of class a.
 std::string numbered(int rows, int first, const char* values) {
-  std::string text = std::string("@relation n\n@attribute x numeric\n@attribute class {") + values + "}\n@data\n";
+  std::string text =
+      std::string("@relation n\n@attribute x numeric\n@attribute class {") + values + "}\n@data\n";
   for (int i = 0; i < rows; ++i) text += std::to_string(i) + (i < first ? ",a\n" : ",b\n");
   return text;
 }
@@ -87,7 +88,8 @@ TEST(TextbookInformation, GivesTheWeatherDatasFiguresThatEveryCourseQuotes) {
   };
   for (const auto& c : cases) {
     std::vector<double> sizes;
-    for (std::size_t at = 0; at < c.branches.size(); at += 2) sizes.push_back(c.branches[at] + c.branches[at + 1]);
+    for (std::size_t at = 0; at < c.branches.size(); at += 2)
+      sizes.push_back(c.branches[at] + c.branches[at + 1]);
     const double gained = gain(c.branches, 2, c.unknown);
     const double split = splitInformation(sizes, c.unknown);
     EXPECT_NEAR(gained, c.gain, 1e-9) << c.attribute;
@@ -102,12 +104,12 @@ TEST(TextbookErrorEstimate, AddsTheUpperConfidenceLimitsErrors) {
   const struct {
     double weight, errors, confidence, added;
   } cases[] = {
-      {6, 0, 0.25, 1.237796844},     // none: 1 - CF^(1/N) of the cases
-      {16, 1, 0.25, 1.475714632},    // the normal approximation
-      {2.5, 0.4, 0.25, 1.015919675}, // between none and one, interpolated
-      {3, 2.6, 0.25, 0.4},           // at most the correct cases
+      {6, 0, 0.25, 1.237796844},      // none: 1 - CF^(1/N) of the cases
+      {16, 1, 0.25, 1.475714632},     // the normal approximation
+      {2.5, 0.4, 0.25, 1.015919675},  // between none and one, interpolated
+      {3, 2.6, 0.25, 0.4},            // at most the correct cases
       {14, 5, 0.1, 2.878602932},
-      {100, 20, 0.5, 0.5},           // z = 0: only the half-case correction
+      {100, 20, 0.5, 0.5},  // z = 0: only the half-case correction
       {0, 0, 0.25, 0},
   };
   for (const auto& c : cases)
@@ -118,9 +120,16 @@ TEST(TextbookText, WritesNumbersAsJavaWritesADouble) {
   const struct {
     double value;
     const char* text;
-  } cases[] = {{75, "75.0"},     {0.6, "0.6"},        {2.44, "2.44"},      {1234567.5, "1234567.5"},
-               {1.2345e-4, "1.2345E-4"}, {12345678.25, "1.234567825E7"}, {1e-7, "1.0E-7"},
-               {0.001, "0.001"}, {0, "0.0"},          {-3.5, "-3.5"}};
+  } cases[] = {{75, "75.0"},
+               {0.6, "0.6"},
+               {2.44, "2.44"},
+               {1234567.5, "1234567.5"},
+               {1.2345e-4, "1.2345E-4"},
+               {12345678.25, "1.234567825E7"},
+               {1e-7, "1.0E-7"},
+               {0.001, "0.001"},
+               {0, "0.0"},
+               {-3.5, "-3.5"}};
   for (const auto& c : cases) EXPECT_EQ(javaNumber(c.value), c.text) << c.text;
   EXPECT_EQ(javaNumber(0.6F), "0.6");  // a float's own digits, not its double's
 }
@@ -136,7 +145,9 @@ TEST(TextbookLearner, GrowsTheTreesThatJ48Grew) {
     TextbookOptions options;
     const char* j48;  // J48 -B, -B -U or -B -U -M 1 on the same data
   } cases[] = {
-      {"weather, nominal, pruned", weatherNominal, {},
+      {"weather, nominal, pruned",
+       weatherNominal,
+       {},
        "outlook = overcast: yes (4.0)\n"
        "outlook != overcast\n"
        "|   humidity = high: no (5.0/1.0)\n"
@@ -169,7 +180,9 @@ TEST(TextbookLearner, GrowsTheTreesThatJ48Grew) {
        "|   |   |   temperature <= 70.0: yes (1.0)\n"
        "|   |   |   temperature > 70.0: no (2.0)\n"
        "|   |   outlook != sunny: yes (3.0)\n"},
-      {"missing values, pruned: a branch raised", missingValues, {},
+      {"missing values, pruned: a branch raised",
+       missingValues,
+       {},
        "b = r\n"
        "|   a <= 4.0: n (2.22)\n"
        "|   a > 4.0: y (8.07/1.3)\n"
@@ -220,7 +233,8 @@ TEST(TextbookLearner, GrowsTheTreesThatJ48Grew) {
       // The cut parts 4 yes from 2 yes and 2 no, whose majority is yes:
       // the training errors stay 2, so even the unpruned tree collapses.
       {"a split that does not reduce the training errors, -U",
-       "@relation s\n@attribute x numeric\n@attribute class {a,b}\n@data\n1,a\n1,a\n1,a\n1,a\n2,a\n2,a\n2,b\n2,b\n",
+       "@relation s\n@attribute x numeric\n@attribute class "
+       "{a,b}\n@data\n1,a\n1,a\n1,a\n1,a\n2,a\n2,a\n2,b\n2,b\n",
        unpruned, ": a (8.0/2.0)\n"},
   };
   for (const auto& c : cases) {
@@ -245,10 +259,9 @@ TEST(TextbookLearner, ClassifiesAMissingValueDownBothBranchesByTheirShares) {
   // three tests of a.
   const std::vector<float> row{9, missing, 5};
   const TextbookNode& other = tree.nodes[root.no];
-  const double expected =
-      root.yesShare * leafShares(tree.nodes[root.yes].no) +
-      (1 - root.yesShare) * (other.yesShare * leafShares(tree.nodes[other.yes].no) +
-                             (1 - other.yesShare) * leafShares(tree.nodes[other.no].no));
+  const double expected = root.yesShare * leafShares(tree.nodes[root.yes].no) +
+                          (1 - root.yesShare) * (other.yesShare * leafShares(tree.nodes[other.yes].no) +
+                                                 (1 - other.yesShare) * leafShares(tree.nodes[other.no].no));
   const std::vector<double> shares = classShares(tree, row);
   EXPECT_NEAR(shares[0], expected, 1e-12);
   EXPECT_NEAR(shares[0] + shares[1], 1, 1e-12);
@@ -287,7 +300,8 @@ TEST(TextbookExplain, TellsEachStepWithTheLearnersFigures) {
       "root: 14 cases: 9 of yes, 5 of no\n",
       ("  outlook, nominal, 14 cases with a value: each label against the rest, at least 2 cases a branch\n"
        "    = sunny: 5 against 9, gain 0.102243564, split information 0.940285959, gain ratio 0.10873667\n"
-       "    = overcast: 4 against 10, gain 0.226000244, split information 0.863120569, gain ratio 0.261840874\n"),
+       "    = overcast: 4 against 10, gain 0.226000244, split information 0.863120569, gain ratio "
+       "0.261840874\n"),
       ("  average gain of the 4 usable attributes: 0.112760237; at least that, within 0.001: outlook (gain "
        "ratio 0.261840874), humidity (gain ratio 0.151835501)\n"
        "  chosen: outlook, the highest gain ratio of those\n"
@@ -295,7 +309,8 @@ TEST(TextbookExplain, TellsEachStepWithTheLearnersFigures) {
       "  root.no.no.no: its leaves misclassify 1, a leaf 1: a leaf\n",
       ("  root.no: the subtree 5.29464289, a leaf 6.51624377, its largest branch root.no.no 4.50066511: "
        "replaced by that branch, which takes all its cases and is pruned again\n"
-       "  root.no: the subtree 4.50066511, a leaf 6.51624377, its largest branch root.no.yes 6.51624377: kept\n"),
+       "  root.no: the subtree 4.50066511, a leaf 6.51624377, its largest branch root.no.yes 6.51624377: "
+       "kept\n"),
       ("outlook = overcast: yes (4.0)\n"
        "outlook != overcast\n"
        "|   humidity = high: no (5.0/1.0)\n"
@@ -324,11 +339,13 @@ TEST(TextbookExplain, RefusesWhatTheOtherMethodAloneTakes) {
     const char* error;
   } cases[] = {
       {{"--method", "quinlan", "a.csv"}, "unknown method 'quinlan': give workbench or textbook"},
-      {{"--method", "textbook", "--dot", "a.csv"}, "--compare, --dot, --save and --session go with --method workbench"},
+      {{"--method", "textbook", "--dot", "a.csv"},
+       "--compare, --dot, --save and --session go with --method workbench"},
       {{"--min-leaf", "3", "a.csv"}, "--unpruned, --confidence and --min-leaf go with --method textbook"},
       {{"--method", "textbook", "--confidence", "0.6", "a.csv"},
        "bad confidence '0.6': give a number above 0 and at most 0.5"},
-      {{"--method", "textbook", "--min-leaf", "0", "a.csv"}, "bad minimum '0': give a number from 1 to 1000000"},
+      {{"--method", "textbook", "--min-leaf", "0", "a.csv"},
+       "bad minimum '0': give a number from 1 to 1000000"},
   };
   for (const auto& c : cases) {
     const ParsedExplainArguments parsed = parseExplainArguments(c.args);

@@ -23,7 +23,8 @@ std::string cases(double weight) { return nine(weight) + (weight == 1.0 ? " case
 
 std::string TextbookExplanation::path(std::uint32_t node) const {
   std::vector<bool> sides;
-  for (std::uint32_t at = node; places_[at].parent != noNode; at = places_[at].parent) sides.push_back(places_[at].yes);
+  for (std::uint32_t at = node; places_[at].parent != noNode; at = places_[at].parent)
+    sides.push_back(places_[at].yes);
   std::string text = "root";
   for (std::size_t k = sides.size(); k-- > 0;) text += sides[k] ? ".yes" : ".no";
   return text;
@@ -35,7 +36,9 @@ std::size_t TextbookExplanation::depth(std::uint32_t node) const {
   return levels;
 }
 
-std::ostream& TextbookExplanation::line(std::size_t indent) { return out_ << std::string(2 * (indent_ + indent), ' '); }
+std::ostream& TextbookExplanation::line(std::size_t indent) {
+  return out_ << std::string(2 * (indent_ + indent), ' ');
+}
 
 std::string TextbookExplanation::attributeName(std::uint32_t attribute) const {
   if (attribute < data_.attributes.size() && !data_.attributes[attribute].name.empty())
@@ -51,8 +54,8 @@ std::string TextbookExplanation::className(std::size_t c) const {
 std::string TextbookExplanation::testText(std::uint32_t attribute, const TextbookCandidate& candidate,
                                           bool numericCut) const {
   if (numericCut) return valueText(candidate.lower) + " | " + valueText(candidate.upper);
-  const auto& labels = attribute < data_.attributes.size() ? data_.attributes[attribute].labels
-                                                           : std::vector<std::string>();
+  const auto& labels =
+      attribute < data_.attributes.size() ? data_.attributes[attribute].labels : std::vector<std::string>();
   return "= " + (candidate.label < labels.size() ? labels[candidate.label] : std::to_string(candidate.label));
 }
 
@@ -102,7 +105,8 @@ void TextbookExplanation::leaf(const TextbookLeafMade& leaf) {
 
 void TextbookExplanation::searched(const TextbookAttributeSearched& searched) {
   const std::string name = attributeName(searched.attribute);
-  line(1) << name << (searched.nominal ? ", nominal, " : ", numeric, ") << cases(searched.known) << " with a value";
+  line(1) << name << (searched.nominal ? ", nominal, " : ", numeric, ") << cases(searched.known)
+          << " with a value";
   if (searched.missing > 0.0) out_ << " and " << nine(searched.missing) << " without";
   if (searched.verdict == TextbookVerdict::tooFewKnown) {
     out_ << ": unusable, as a cut needs " << cases(searched.minimum) << " a side\n";
@@ -126,8 +130,8 @@ void TextbookExplanation::searched(const TextbookAttributeSearched& searched) {
          << nine(candidate.gainRatio) << "\n";
   }
   if (numeric && searched.cuts > 0) {
-    line(2) << counted(searched.cuts, "cut", "cuts") << " to choose from cost log2(" << searched.cuts << ") / "
-            << nine(searched.known + searched.missing) << " = " << nine(searched.cost) << "\n";
+    line(2) << counted(searched.cuts, "cut", "cuts") << " to choose from cost log2(" << searched.cuts
+            << ") / " << nine(searched.known + searched.missing) << " = " << nine(searched.cost) << "\n";
   }
   switch (searched.verdict) {
     case TextbookVerdict::tooFewKnown:
@@ -156,8 +160,8 @@ void TextbookExplanation::chosen(const TextbookTestChosen& chosen) {
     line(1) << "no attribute is usable\n";
     return;
   }
-  line(1) << "average gain of the " << counted(chosen.averaged, "usable attribute", "usable attributes") << ": "
-          << nine(chosen.averageGain) << "; at least that, within 0.001:";
+  line(1) << "average gain of the " << counted(chosen.averaged, "usable attribute", "usable attributes")
+          << ": " << nine(chosen.averageGain) << "; at least that, within 0.001:";
   const char* separator = " ";
   for (std::uint32_t a = 0; a < gains_.size(); ++a) {
     if (std::isnan(gains_[a]) || gains_[a] < chosen.averageGain - 1e-3) continue;

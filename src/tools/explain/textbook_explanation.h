@@ -55,12 +55,12 @@ class TextbookExplanation {
     std::uint32_t noChild = noNode;
   };
   std::vector<Place> places_;
-  std::vector<double> gains_;     // of the node's usable attributes, `NaN` for the others
+  std::vector<double> gains_;  // of the node's usable attributes, `NaN` for the others
   std::vector<double> ratios_;
-  std::uint32_t node_ = 0;        // the node growing
+  std::uint32_t node_ = 0;  // the node growing
   std::size_t indent_ = 0;
-  bool collapsing_ = false;       // the collapse's heading was written
-  bool pruning_ = false;          // the pruning's heading was written
+  bool collapsing_ = false;  // the collapse's heading was written
+  bool pruning_ = false;     // the pruning's heading was written
   std::size_t splits_ = 0;
 };
 

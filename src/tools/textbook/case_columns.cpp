@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <bit>
 #include <cmath>
+#include <utility>
 
 #include "tools/common/dataset.h"
 
@@ -67,7 +67,8 @@ CaseColumns rootColumns(const Dataset& data) {
     const std::span<CaseEntry> column = root.column(a);
     // The cases with a value first, each group in row order.
     std::size_t known = 0;
-    for (std::size_t r = 0; r < rows; ++r) if (!std::isnan(data.value(r, a))) ++known;
+    for (std::size_t r = 0; r < rows; ++r)
+      if (!std::isnan(data.value(r, a))) ++known;
     std::size_t withValue = 0;
     std::size_t without = known;
     for (std::size_t r = 0; r < rows; ++r) {
@@ -81,8 +82,8 @@ CaseColumns rootColumns(const Dataset& data) {
   return root;
 }
 
-ChildColumns splitColumns(CaseColumns node, std::span<const std::uint8_t> side, std::size_t yes, std::size_t both,
-                          std::vector<CaseEntry>& scratch) {
+ChildColumns splitColumns(CaseColumns node, std::span<const std::uint8_t> side, std::size_t yes,
+                          std::size_t both, std::vector<CaseEntry>& scratch) {
   const std::size_t width = node.known.size();
   const std::size_t no = node.count - yes - both;
   ChildColumns children;

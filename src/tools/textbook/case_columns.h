@@ -22,9 +22,9 @@ struct CaseEntry {
 struct CaseColumns {
   // Shared by a node's children where they partition its columns in place.
   std::shared_ptr<std::vector<CaseEntry>> store;
-  std::size_t stride = 0;  // entries from the start of one column to the next in `store`
-  std::size_t begin = 0;   // where the node's entries start within each column
-  std::size_t count = 0;   // cases at the node: entries in each column
+  std::size_t stride = 0;            // entries from the start of one column to the next in `store`
+  std::size_t begin = 0;             // where the node's entries start within each column
+  std::size_t count = 0;             // cases at the node: entries in each column
   std::vector<std::uint32_t> known;  // per attribute: the entries with a value
 
   std::span<CaseEntry> column(std::size_t attribute) const {
@@ -48,5 +48,5 @@ struct ChildColumns {
 // of them) is in both children; then the yes child gets columns of its own
 // and the no child keeps the node's, else both share them. `scratch` is
 // working space.
-ChildColumns splitColumns(CaseColumns node, std::span<const std::uint8_t> side, std::size_t yes, std::size_t both,
-                          std::vector<CaseEntry>& scratch);
+ChildColumns splitColumns(CaseColumns node, std::span<const std::uint8_t> side, std::size_t yes,
+                          std::size_t both, std::vector<CaseEntry>& scratch);

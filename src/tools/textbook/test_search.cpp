@@ -100,8 +100,8 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
       continue;
     }
     if (!distinctValues(entry.value, column[at + 1].value)) continue;
-    const double gained =
-        roundedGain((before - (weights.log(belowWeight) - belowLogs) - (weights.log(aboveWeight) - aboveLogs)) * perCase);
+    const double gained = roundedGain(
+        (before - (weights.log(belowWeight) - belowLogs) - (weights.log(aboveWeight) - aboveLogs)) * perCase);
     if (!refused) {
       ++test.cuts;
       if (gained > bestGain + sameFigure) {
@@ -146,16 +146,19 @@ AttributeTest numeric(const SearchContext& context, std::span<const CaseEntry> c
 
 }  // namespace
 
-AttributeTest searchNumeric(const SearchContext& context, std::span<const CaseEntry> column, std::size_t known,
-                            double weight, std::vector<TextbookCandidate>* candidates) {
+AttributeTest searchNumeric(const SearchContext& context, std::span<const CaseEntry> column,
+                            std::size_t known, double weight, std::vector<TextbookCandidate>* candidates) {
   return context.weights.empty() ? numeric<false>(context, column, known, weight, candidates)
                                  : numeric<true>(context, column, known, weight, candidates);
 }
 
-AttributeTest searchNominal(const SearchContext& context, std::span<const CaseEntry> column, std::size_t known,
-                            std::size_t labels, std::vector<TextbookCandidate>* candidates) {
+AttributeTest searchNominal(const SearchContext& context, std::span<const CaseEntry> column,
+                            std::size_t known, std::size_t labels,
+                            std::vector<TextbookCandidate>* candidates) {
   const std::size_t classCount = context.classCount;
-  const auto weightOf = [&](std::uint32_t row) { return context.weights.empty() ? 1.0 : context.weights[row]; };
+  const auto weightOf = [&](std::uint32_t row) {
+    return context.weights.empty() ? 1.0 : context.weights[row];
+  };
   std::vector<double> counts(labels * classCount, 0.0);
   std::vector<double> labelWeights(labels, 0.0);
   std::vector<double> totals(classCount, 0.0);
@@ -202,7 +205,8 @@ AttributeTest searchNominal(const SearchContext& context, std::span<const CaseEn
       }
     }
     if (candidates) {
-      candidates->push_back({0.0F, 0.0F, static_cast<std::uint32_t>(label), yes, no, refused, gained, information, ratio});
+      candidates->push_back(
+          {0.0F, 0.0F, static_cast<std::uint32_t>(label), yes, no, refused, gained, information, ratio});
     }
   }
   test.verdict = found ? TextbookVerdict::usable : TextbookVerdict::noCut;

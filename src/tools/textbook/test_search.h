@@ -50,10 +50,11 @@ struct AttributeTest {
 // `column` holds the node's cases, the `known` with a value first and
 // sorted; `weight` is the node's. Lists every candidate in `candidates`
 // unless it is null.
-AttributeTest searchNumeric(const SearchContext& context, std::span<const CaseEntry> column, std::size_t known,
-                            double weight, std::vector<TextbookCandidate>* candidates);
+AttributeTest searchNumeric(const SearchContext& context, std::span<const CaseEntry> column,
+                            std::size_t known, double weight, std::vector<TextbookCandidate>* candidates);
 
 // `column` holds the node's cases, the `known` with a value first, each a
 // label index below `labels`.
-AttributeTest searchNominal(const SearchContext& context, std::span<const CaseEntry> column, std::size_t known,
-                            std::size_t labels, std::vector<TextbookCandidate>* candidates);
+AttributeTest searchNominal(const SearchContext& context, std::span<const CaseEntry> column,
+                            std::size_t known, std::size_t labels,
+                            std::vector<TextbookCandidate>* candidates);

@@ -63,7 +63,8 @@ Growth::Growth(const Dataset& data, const TextbookOptions& options, const Textbo
   tree_.classCount = data.classCount();
   const std::size_t width = data.width;
   const std::size_t rows = data.size();
-  const bool missing = std::any_of(data.values.begin(), data.values.end(), [](float v) { return std::isnan(v); });
+  const bool missing =
+      std::any_of(data.values.begin(), data.values.end(), [](float v) { return std::isnan(v); });
   if (missing) {
     weights_.assign(rows, 1.0);
   } else {
@@ -78,7 +79,8 @@ Growth::Growth(const Dataset& data, const TextbookOptions& options, const Textbo
   // attribute is such.
   bool allMany = width > 0;
   const auto many = [&](std::size_t a) {
-    return nominal(a) && static_cast<double>(data.attributes[a].labels.size()) >= 0.3 * static_cast<double>(rows);
+    return nominal(a) &&
+           static_cast<double>(data.attributes[a].labels.size()) >= 0.3 * static_cast<double>(rows);
   };
   for (std::size_t a = 0; a < width; ++a) allMany = allMany && many(a);
   for (std::size_t a = 0; a < width; ++a) averaged_[a] = allMany || !many(a);
@@ -167,15 +169,16 @@ void Growth::growNode(Pending pending) {
   const double weight = made.weight;
   if (observer_)
     observer_->tell(TextbookNodeBegun{node, pending.parent, pending.yes,
-                                      std::span<const double>(tree_.classWeights).subspan(
-                                          std::size_t{node} * tree_.classCount, tree_.classCount),
+                                      std::span<const double>(tree_.classWeights)
+                                          .subspan(std::size_t{node} * tree_.classCount, tree_.classCount),
                                       weight});
   const double minLeaf = options_.minLeaf;
   if (std::abs(made.errors) < sameFigure) return leaf(node, TextbookLeafReason::oneClass);
-  if (weight < 2.0 * minLeaf - sameFigure || data_.width == 0) return leaf(node, TextbookLeafReason::tooFewCases);
+  if (weight < 2.0 * minLeaf - sameFigure || data_.width == 0)
+    return leaf(node, TextbookLeafReason::tooFewCases);
 
-  const SearchContext context{data_.classes, tree_.classCount, minLeaf, weights_, logs_,
-                              tree_.classWeightsOf(node)};
+  const SearchContext context{data_.classes, tree_.classCount,          minLeaf, weights_,
+                              logs_,         tree_.classWeightsOf(node)};
   double gainSum = 0.0;
   std::size_t averaged = 0;
   for (std::uint32_t a = 0; a < data_.width; ++a) {
@@ -274,6 +277,7 @@ void Growth::split(Pending& pending, std::uint32_t attribute, const AttributeTes
 
 }  // namespace
 
-GrownTree growTextbookTree(const Dataset& data, const TextbookOptions& options, const TextbookObserver* observer) {
+GrownTree growTextbookTree(const Dataset& data, const TextbookOptions& options,
+                           const TextbookObserver* observer) {
   return Growth(data, options, observer).grow();
 }

@@ -24,4 +24,5 @@ struct GrownTree {
 
 // Grows the whole tree as C4.5's release 8 grows it, with J48's binary
 // tests of nominal attributes.
-GrownTree growTextbookTree(const Dataset& data, const TextbookOptions& options, const TextbookObserver* observer);
+GrownTree growTextbookTree(const Dataset& data, const TextbookOptions& options,
+                           const TextbookObserver* observer);

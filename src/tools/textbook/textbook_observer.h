@@ -71,8 +71,8 @@ struct TextbookAttributeSearched {
   double missing;  // and without
   double minimum;  // the least weight a branch may hold
   std::span<const TextbookCandidate> candidates;
-  std::size_t cuts;  // candidates not refused, which a numeric test pays for
-  double cost;       // cutCost(cuts, known + missing); 0 for a nominal attribute
+  std::size_t cuts;    // candidates not refused, which a numeric test pays for
+  double cost;         // cutCost(cuts, known + missing); 0 for a nominal attribute
   std::uint32_t best;  // index into `candidates`, or `noNode`
   TextbookVerdict verdict;
   double gain;  // of the best candidate, less the cost
@@ -82,8 +82,8 @@ struct TextbookAttributeSearched {
 
 struct TextbookTestChosen {
   std::uint32_t node;
-  double averageGain;      // of the usable attributes averaged
-  std::size_t averaged;    // how many were
+  double averageGain;       // of the usable attributes averaged
+  std::size_t averaged;     // how many were
   std::uint32_t attribute;  // `noNode` when none passes
 };
 
@@ -93,7 +93,7 @@ struct TextbookNodeSplit {
   double midpoint;           // numeric: where the cut lies, before the threshold took a training value
   double yes;                // known weight of each branch
   double no;
-  double missing;            // weight that went down both
+  double missing;  // weight that went down both
 };
 
 struct TextbookCollapsed {
@@ -111,7 +111,7 @@ struct TextbookPruned {
   double branchEstimate;   // of its largest branch on all the node's cases; infinity without raising
   std::uint32_t largest;   // that branch
   TextbookDecision decision;
-  std::uint8_t majority;   // the class of a leaf made of the node
+  std::uint8_t majority;  // the class of a leaf made of the node
 };
 
 using TextbookEvent = std::variant<TextbookNodeBegun, TextbookLeafMade, TextbookAttributeSearched,

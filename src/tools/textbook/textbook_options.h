@@ -7,8 +7,8 @@
 // How the textbook learner grows and prunes; the defaults are those C4.5's
 // release 8 and Weka's J48 ship with.
 struct TextbookOptions {
-  bool unpruned = false;     // grow and collapse only, without the pessimistic pruning
-  double confidence = 0.25;  // CF, from 0 (exclusive) to 0.5: lower prunes harder
+  bool unpruned = false;      // grow and collapse only, without the pessimistic pruning
+  double confidence = 0.25;   // CF, from 0 (exclusive) to 0.5: lower prunes harder
   std::uint32_t minLeaf = 2;  // M, at least 1: the fewest cases on two branches of a test
 };
 

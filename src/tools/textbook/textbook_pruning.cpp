@@ -115,7 +115,8 @@ void Router::restoreMissing(const Frame& frame, double factor) {
   const auto count = static_cast<std::ptrdiff_t>(frame.missing);
   std::copy(saved_.rows.begin() + from, saved_.rows.begin() + from + count, cases_.rows.begin() + at);
   for (std::ptrdiff_t k = 0; k < count; ++k)
-    cases_.weights[static_cast<std::size_t>(at + k)] = saved_.weights[static_cast<std::size_t>(from + k)] * factor;
+    cases_.weights[static_cast<std::size_t>(at + k)] =
+        saved_.weights[static_cast<std::size_t>(from + k)] * factor;
 }
 
 template <typename Visit>
@@ -146,7 +147,8 @@ void Router::route(std::uint32_t top, std::size_t begin, std::size_t end, Visit&
       frame.saved = saved_.rows.size();
       const auto missingBegin = static_cast<std::ptrdiff_t>(frame.begin + frame.yesOnly);
       const auto missingEnd = missingBegin + static_cast<std::ptrdiff_t>(frame.missing);
-      saved_.rows.insert(saved_.rows.end(), cases_.rows.begin() + missingBegin, cases_.rows.begin() + missingEnd);
+      saved_.rows.insert(saved_.rows.end(), cases_.rows.begin() + missingBegin,
+                         cases_.rows.begin() + missingEnd);
       saved_.weights.insert(saved_.weights.end(), cases_.weights.begin() + missingBegin,
                             cases_.weights.begin() + missingEnd);
       restoreMissing(frame, frame.yesShare);
@@ -187,7 +189,8 @@ struct Tally {
   std::uint8_t majority = 0;
 };
 
-Tally tally(const Dataset& data, const Cases& cases, std::size_t begin, std::size_t end, std::span<double> classes) {
+Tally tally(const Dataset& data, const Cases& cases, std::size_t begin, std::size_t end,
+            std::span<double> classes) {
   std::fill(classes.begin(), classes.end(), 0.0);
   Tally made;
   for (std::size_t at = begin; at < end; ++at) {
@@ -225,9 +228,14 @@ struct BranchEstimate {
 // that reach it; each test, once its children are pruned, is judged.
 class Pruner {
  public:
-  Pruner(GrownTree& grown, const Dataset& data, const ErrorEstimate& estimate, const TextbookObserver* observer)
-      : tree_(grown.tree), data_(data), estimate_(estimate), observer_(observer),
-        ordered_(!grown.rows.empty()), estimates_(tree_.nodes.size(), 0.0) {
+  Pruner(GrownTree& grown, const Dataset& data, const ErrorEstimate& estimate,
+         const TextbookObserver* observer)
+      : tree_(grown.tree),
+        data_(data),
+        estimate_(estimate),
+        observer_(observer),
+        ordered_(!grown.rows.empty()),
+        estimates_(tree_.nodes.size(), 0.0) {
     const std::size_t rows = data_.size();
     if (ordered_) {
       cases_.rows = std::move(grown.rows);
@@ -258,7 +266,8 @@ class Pruner {
       reachedNode.errors = t.errors;
       reachedNode.majority = t.majority;
     }
-    if (isLeaf(reachedNode)) estimates_[node] = estimatedErrors(estimate_, reachedNode.weight, reachedNode.errors);
+    if (isLeaf(reachedNode))
+      estimates_[node] = estimatedErrors(estimate_, reachedNode.weight, reachedNode.errors);
   }
 
   void split(std::uint32_t node, double yesShare) { tree_.nodes[node].yesShare = yesShare; }
@@ -270,8 +279,9 @@ class Pruner {
     // The branch that took the more known weight, the yes branch of equal ones.
     const bool yesLargest = judged.yesShare >= 0.5;
     const std::uint32_t largest = yesLargest ? judged.yes : judged.no;
-    const double branchEstimate = ordered_ ? estimateWithOthers(largest, yesLargest ? yesEnd : begin, yesLargest ? end : yesEnd)
-                                           : estimateBranch(largest, begin, end);
+    const double branchEstimate =
+        ordered_ ? estimateWithOthers(largest, yesLargest ? yesEnd : begin, yesLargest ? end : yesEnd)
+                 : estimateBranch(largest, begin, end);
     TextbookDecision decision = TextbookDecision::kept;
     const double margin = 0.1 + sameFigure;
     if (leafEstimate <= subtreeEstimate + margin && leafEstimate <= branchEstimate + margin) {
@@ -280,8 +290,8 @@ class Pruner {
       decision = TextbookDecision::raised;
     }
     if (observer_)
-      observer_->tell(
-          TextbookPruned{node, subtreeEstimate, leafEstimate, branchEstimate, largest, decision, judged.majority});
+      observer_->tell(TextbookPruned{node, subtreeEstimate, leafEstimate, branchEstimate, largest, decision,
+                                     judged.majority});
     switch (decision) {
       case TextbookDecision::kept:
         estimates_[node] = subtreeEstimate;
@@ -373,7 +383,7 @@ class Pruner {
   const ErrorEstimate& estimate_;
   const TextbookObserver* observer_;
   bool ordered_;
-  std::vector<double> estimates_;  // of each pruned subtree
+  std::vector<double> estimates_;      // of each pruned subtree
   std::vector<std::uint8_t> settled_;  // nodes whose range and counts the growth left as they are
   Cases cases_;
   Cases branchCases_;

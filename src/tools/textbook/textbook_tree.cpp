@@ -11,8 +11,8 @@ std::size_t leafCount(const TextbookTree& tree) {
 
 TextbookBranch branchFor(const TextbookNode& node, float value) {
   if (std::isnan(value)) return TextbookBranch::both;
-  const bool holds = node.test == TextbookTest::atMost ? value <= node.threshold
-                                                       : value == static_cast<float>(node.label);
+  const bool holds =
+      node.test == TextbookTest::atMost ? value <= node.threshold : value == static_cast<float>(node.label);
   return holds ? TextbookBranch::yes : TextbookBranch::no;
 }
 

@@ -30,8 +30,8 @@ struct TextbookNode {
   // branch: a case whose value is missing goes down both branches, weighted
   // by it and by its complement.
   double yesShare = 0.0;
-  double weight = 0.0;  // training weight that reached the node
-  double errors = 0.0;  // of it, the weight of classes other than `majority`
+  double weight = 0.0;        // training weight that reached the node
+  double errors = 0.0;        // of it, the weight of classes other than `majority`
   std::uint8_t majority = 0;  // the class of most weight, the first of equal ones; a leaf answers it
 };
 
