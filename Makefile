@@ -52,10 +52,11 @@ explain:
 curve:
 	$(call build-programs,treebench-curve)
 
-# The measuring tools: treebench-bench (src/tools/bench) and, where Google
-# Benchmark is installed, the classification benchmark under bench/.
+# The measuring tools: treebench-bench (src/tools/bench), the textbook
+# learner's treebench-textbook-bench and, where Google Benchmark is
+# installed, the classification benchmark under bench/.
 bench:
-	$(call build-programs,treebench-bench)
+	$(call build-programs,treebench-bench treebench-textbook-bench)
 
 test: test-release
 ifeq ($(SANITIZE),1)

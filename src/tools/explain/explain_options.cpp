@@ -4,16 +4,31 @@
 #include <optional>
 
 #include "tools/common/dot_options.h"
+#include "tools/common/printable.h"
 
 namespace {
 
 enum Option : std::size_t {
-  generate, seed, save, compare, dot, session, learn, maxDepth, brief, header, noHeader, classColumn
+  generate, seed, save, compare, dot, session, learn, maxDepth, brief, header, noHeader, classColumn,
+  method, unpruned, confidence, minLeaf
 };
 
 constexpr ToolOption explainOptions[] = {generateOption,  seedOption,     {"save", true},   {"compare"},
                                          {"dot"},         {"session", true}, {"learn", true}, maxDepthOption,
-                                         {"brief"},       headerOption,   noHeaderOption,  classOption};
+                                         {"brief"},       headerOption,   noHeaderOption,  classOption,
+                                         {"method", true}, {"unpruned"},  {"confidence", true}, {"min-leaf", true}};
+
+// The workbench's method has options the textbook learner has not, and
+// the reverse.
+std::optional<std::string> takeMethod(const ExplainOptions& options, bool textbookOnly) {
+  if (options.method == ExplainMethod::textbook) {
+    if (options.compare || options.dot || !options.save.empty() || !options.session.empty())
+      return std::string("--compare, --dot, --save and --session go with --method workbench");
+  } else if (textbookOnly) {
+    return std::string("--unpruned, --confidence and --min-leaf go with --method textbook");
+  }
+  return std::nullopt;
+}
 
 // The examples come from one of a data file, --generate and a session log,
 // whose learn --learn picks.
@@ -34,8 +49,9 @@ std::optional<std::string> takeSession(const std::vector<std::string>& operands,
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args) {
   bool seeded = false;
   bool depth = false;
-  const auto take = [&seeded, &depth](const GivenOption& given,
-                                      ExplainOptions& options) -> std::optional<std::string> {
+  bool textbookOnly = false;  // an option of the textbook learner was given
+  const auto take = [&seeded, &depth, &textbookOnly](const GivenOption& given,
+                                                     ExplainOptions& options) -> std::optional<std::string> {
     switch (given.option) {
       case Option::generate:
         return takeGenerate(given, options.source);
@@ -70,15 +86,31 @@ ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& arg
         return takeHeader(given.option == Option::header, options.source.data);
       case Option::classColumn:
         return takeClass(given, options.source.data);
+      case Option::method:
+        if (given.value != "workbench" && given.value != "textbook")
+          return "unknown method '" + printable(given.value) + "': give workbench or textbook";
+        options.method = given.value == "textbook" ? ExplainMethod::textbook : ExplainMethod::workbench;
+        break;
+      case Option::unpruned:
+        textbookOnly = true;
+        options.textbook.unpruned = true;
+        break;
+      case Option::confidence:
+        textbookOnly = true;
+        return readConfidence(given.value, options.textbook);
+      case Option::minLeaf:
+        textbookOnly = true;
+        return readMinLeaf(given.value, options.textbook);
     }
     return std::nullopt;
   };
-  const auto finish = [&seeded, &depth](const std::vector<std::string>& operands,
-                                        ExplainOptions& options) -> std::optional<std::string> {
+  const auto finish = [&seeded, &depth, &textbookOnly](const std::vector<std::string>& operands,
+                                                       ExplainOptions& options) -> std::optional<std::string> {
     // The digraph stands alone on the output, without the explanation.
     if (options.compare && options.dot) return "--compare and --dot cannot be used together";
     if (depth && !options.dot) return "--max-depth goes with --dot";
     if (options.brief && !options.dot) return "--brief goes with --dot";
+    if (auto refused = takeMethod(options, textbookOnly)) return refused;
     if (auto refused = takeSession(operands, seeded, options)) return refused;
     if (!options.session.empty()) return std::nullopt;
     return takeOperands(operands, seeded, options.source);

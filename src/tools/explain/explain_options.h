@@ -6,6 +6,11 @@
 #include "tools/common/command_line.h"
 #include "tools/common/example_source.h"
 #include "tools/common/tree_dot.h"
+#include "tools/textbook/textbook_options.h"
+
+// Whose growth is explained: the workbench's method, or the textbook
+// learner's C4.5.
+enum class ExplainMethod { workbench, textbook };
 
 struct ExplainOptions {
   ExampleSource source;
@@ -16,6 +21,8 @@ struct ExplainOptions {
   std::size_t learn = 0;  // that learn's number in the log, from 1; 0 for the last with examples
   DotDepth dotDepth;      // how deep --dot draws
   bool brief = false;     // --dot's labels with the class counts alone
+  ExplainMethod method = ExplainMethod::workbench;
+  TextbookOptions textbook;  // --unpruned, --confidence and --min-leaf, for the textbook learner
 };
 
 using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
@@ -23,5 +30,6 @@ using ParsedExplainArguments = ParsedArguments<ExplainOptions>;
 // Reads the arguments after the program's name: a data file with --header,
 // --no-header and --class N|NAME, --generate CODE
 // N with --seed S, or --session LOG with --learn K; --save TREE, and
-// --compare or --dot with --max-depth N and --brief.
+// --compare or --dot with --max-depth N and --brief; --method textbook with
+// --unpruned, --confidence CF and --min-leaf M.
 ParsedExplainArguments parseExplainArguments(const std::vector<std::string>& args);

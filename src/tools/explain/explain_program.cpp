@@ -14,6 +14,7 @@
 #include "tools/explain/explain_options.h"
 #include "tools/explain/explanation.h"
 #include "tools/explain/session_log.h"
+#include "tools/explain/textbook_explanation.h"
 #include "tools/explain/tree_figures.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
@@ -30,9 +31,11 @@ constexpr const char* helpText =
     "Learn a decision tree as treebench learns it and show why it is what it is:\n"
     "for every node, in the order the tree grows, its examples, each value's\n"
     "candidate cuts with their scores, the value tested and why; then the tree,\n"
-    "drawn as treebench-view draws it.\n"
+    "drawn as treebench-view draws it. With --method textbook, learn as textbook\n"
+    "C4.5 does (release 8, as Weka's J48 -B) and show every step of its growth,\n"
+    "collapse and pruning, then the tree as J48 prints it.\n"
     "\n"
-    "DATA is a data file of two classes: a CSV file of numbers, one example a\n"
+    "DATA is a data file of two classes (of any number, with --method textbook): a CSV file of numbers, one example a\n"
     "row, the values then the class 0 or 1, as the workbench writes them; a CSV\n"
     "file with names; or an ARFF file. With DATA -, read standard input.\n"
     "\n"
@@ -66,10 +69,22 @@ constexpr const char* helpText =
     "                           how many nodes below it are not drawn\n"
     "      --brief            with --dot, label each node with its test or class and\n"
     "                           its examples of each class alone: 2 of 0, 4 of 1\n"
+    "      --method METHOD    whose learn to explain: workbench (the default), the\n"
+    "                           workbench's method, or textbook, textbook C4.5: at\n"
+    "                           each node every attribute's candidate tests with\n"
+    "                           their gain, gain less the cost of a numeric cut,\n"
+    "                           split information and gain ratio, the average gain\n"
+    "                           and the test chosen; then each pruning decision\n"
+    "      --unpruned         with --method textbook: do not prune\n"
+    "      --confidence CF    with --method textbook: prune at confidence CF, above 0\n"
+    "                           and at most 0.5 (default 0.25)\n"
+    "      --min-leaf M       with --method textbook: at least M cases, 1 to\n"
+    "                           1000000, on two branches of a test (default 2)\n"
     "      --help             display this help and exit\n"
     "      --version          output version information and exit\n"
     "\n"
-    "--compare and --dot exclude each other.\n"
+    "--compare and --dot exclude each other; they, --save and --session go with\n"
+    "the workbench's method.\n"
     "\n"
     "Exit status:\n"
     " 0  if OK, also when the learn stops with \"Illegal C4.5 Tree structure.\",\n"
@@ -81,7 +96,8 @@ constexpr const char* helpText =
     "Examples:\n"
     "  treebench-explain --generate '^' 20 --seed 3\n"
     "  treebench-explain --session session.log --save tree.txt\n"
-    "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n";
+    "  treebench-explain --dot rows.csv | dot -Tsvg > tree.svg\n"
+    "  treebench-explain --method textbook weather.arff\n";
 
 constexpr ToolTexts explainer{programName, helpText, "treebench-explain (treebench) " TREEBENCH_VERSION "\n"};
 
@@ -142,7 +158,31 @@ bool writeTreeDot(const ExplainOptions& options, const DataNames& names, Learner
   return true;
 }
 
+// The textbook learner's growth and pruning, of any number of classes, with
+// the tree as J48 prints it.
+int explainTextbook(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
+  Dataset data;
+  const ExampleSource& from = options.source;
+  if (from.fitness != 0) {
+    data = generate(from.fitness, from.count, from.seed);
+  } else if (const auto refused = loadData(from.csv, standardInput, data, from.data)) {
+    err << programName << ": " << *refused << '\n';
+    return programFailed;
+  } else if (const auto left = rowsLeftOut(from.csv, data)) {
+    err << programName << ": " << *left << '\n';
+  }
+  errno = 0;
+  out << source(from, data, "") << ".\n\n";
+  if (data.size() == 0) {
+    out << "No tree: there are no examples to learn from.\n";
+  } else {
+    writeTextbookExplanation(data, options.textbook, out);
+  }
+  return finishOutput(out, err, programName, programSucceeded);
+}
+
 int explain(const ExplainOptions& options, std::FILE* standardInput, std::ostream& out, std::ostream& err) {
+  if (options.method == ExplainMethod::textbook) return explainTextbook(options, standardInput, out, err);
   Learner learner;
   DataNames names;
   {
