@@ -1,6 +1,8 @@
 // treebench-explain: the induction's own figures for the worked examples,
 // the tree it saves, and what it refuses. Run in-process, but for the exit
 // statuses of the real program.
+#include "support/explain.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,30 +18,8 @@
 #include "support/command.h"
 #include "support/temp_dir.h"
 #include "support/text.h"
-#include "tools/explain/explain_program.h"
 
 namespace {
-
-struct Explained {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the program's whole body with `input` as its standard input.
-Explained explain(const std::vector<std::string>& args, const std::string& input = "") {
-  std::FILE* in = std::tmpfile();
-  std::fputs(input.c_str(), in);
-  std::rewind(in);
-  std::ostringstream out;
-  std::ostringstream err;
-  Explained run;
-  run.status = runExplain(args, in, out, err);
-  std::fclose(in);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
 
 const std::string tryHelp = "Try 'treebench-explain --help' for more information.\n";
 
@@ -53,40 +33,43 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
   // Equal values sort class 0 first, which makes two scored cuts; the yes
   // side cannot be split and ties, so class 0 answers.
   const std::string worked =
-            "3 examples of 1 value from standard input.\n"
-            "\n"
-            "root: 3 examples, 2 of class 0 and 1 of class 1\n"
-            "  predicate =, as every value is 0 or 1\n"
-            "  x1: 2 cuts, each scored, in sorted order\n"
-            "    1. 0, between (0, class 0) and (0, class 1): score 0.725982547\n"
-            "    2. 0.5, between (0, class 1) and (1, class 0): score 0\n"
-            "    cut 1 wins: the highest score\n"
-            "    threshold 0: the upper value of cut 1\n"
-            "  attribute scores: x1 0.725982547\n"
-            "  chosen: x1, the only one that can split the set\n"
-            "  test x1 = 0: 2 examples pass to yes, 1 fails to no\n"
-            "  root.yes: 2 examples, 1 of class 0 and 1 of class 1\n"
-            "    predicate =, as every value is 0 or 1\n"
-            "    x1: cannot split, as every example has the same value\n"
-            "    leaf: class 0, which wins the tie of the classes, as no value splits the set\n"
-            "  root.no: 1 example, 1 of class 0 and 0 of class 1\n"
-            "    predicate =, as every value is 0 or 1\n"
-            "    leaf: class 0, as every example is of that class\n"
-            "\n"
-            "The tree, as treebench-view draws it:\n"
-            "x1 = 0\n"
-            "\u251c\u2500 yes: class 0\n"
-            "\u2514\u2500 no: class 0\n";
+      "3 examples of 1 value from standard input.\n"
+      "\n"
+      "root: 3 examples, 2 of class 0 and 1 of class 1\n"
+      "  predicate =, as every value is 0 or 1\n"
+      "  x1: 2 cuts, each scored, in sorted order\n"
+      "    1. 0, between (0, class 0) and (0, class 1): score 0.725982547\n"
+      "    2. 0.5, between (0, class 1) and (1, class 0): score 0\n"
+      "    cut 1 wins: the highest score\n"
+      "    threshold 0: the upper value of cut 1\n"
+      "  attribute scores: x1 0.725982547\n"
+      "  chosen: x1, the only one that can split the set\n"
+      "  test x1 = 0: 2 examples pass to yes, 1 fails to no\n"
+      "  root.yes: 2 examples, 1 of class 0 and 1 of class 1\n"
+      "    predicate =, as every value is 0 or 1\n"
+      "    x1: cannot split, as every example has the same value\n"
+      "    leaf: class 0, which wins the tie of the classes, as no value splits the set\n"
+      "  root.no: 1 example, 1 of class 0 and 0 of class 1\n"
+      "    predicate =, as every value is 0 or 1\n"
+      "    leaf: class 0, as every example is of that class\n"
+      "\n"
+      "The tree, as treebench-view draws it:\n"
+      "x1 = 0\n"
+      "\u251c\u2500 yes: class 0\n"
+      "\u2514\u2500 no: class 0\n";
   EXPECT_EQ(explain({"-"}, "0,1\n0,0\n1,0\n").out, worked);
   // The same rows with names: the same words, in the names.
   std::string named = worked;
-  for (const auto& [from, to] : {std::pair{"x1 = 0", "windy = FALSE"}, {"x1", "windy"}, {"class 0", "class no"},
+  for (const auto& [from, to] : {std::pair{"x1 = 0", "windy = FALSE"},
+                                 {"x1", "windy"},
+                                 {"class 0", "class no"},
                                  {"class 1", "class yes"}}) {
     for (auto at = named.find(from); at != std::string::npos; at = named.find(from, at + std::strlen(to)))
       named.replace(at, std::strlen(from), to);
   }
-  EXPECT_EQ(explain({"-"}, "@relation r\n@attribute windy {FALSE,TRUE}\n@attribute play {no,yes}\n@data\n"
-                           "FALSE,yes\nFALSE,no\nTRUE,no\n")
+  EXPECT_EQ(explain({"-"},
+                    "@relation r\n@attribute windy {FALSE,TRUE}\n@attribute play {no,yes}\n@data\n"
+                    "FALSE,yes\nFALSE,no\nTRUE,no\n")
                 .out,
             named);
 
@@ -174,9 +157,11 @@ TEST(Explain, SetsTextbookFiguresBesideTheMethodsWithCompare) {
       << noise;
   // Three-input and, every input once: the values are alike at the root.
   const std::string triple =
-      explain({"--compare", "-"}, "0,0,0,0\n1,0,0,0\n0,1,0,0\n1,1,0,0\n0,0,1,0\n1,0,1,0\n0,1,1,0\n1,1,1,1\n").out;
-  EXPECT_EQ(occurrences(triple, " <= 0, 4 examples against 4: gain 0.137925381, split information 1, gain ratio "
-                                "0.137925381\n"),
+      explain({"--compare", "-"}, "0,0,0,0\n1,0,0,0\n0,1,0,0\n1,1,0,0\n0,0,1,0\n1,0,1,0\n0,1,1,0\n1,1,1,1\n")
+          .out;
+  EXPECT_EQ(occurrences(triple,
+                        " <= 0, 4 examples against 4: gain 0.137925381, split information 1, gain ratio "
+                        "0.137925381\n"),
             3U)
       << triple;
   EXPECT_NE(triple.find("    the method chooses x1 too\n"), std::string::npos);

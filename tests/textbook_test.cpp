@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "support/explain.h"
 #include "support/text.h"
 #include "tools/common/data_file.h"
 #include "tools/common/dataset.h"
 #include "tools/explain/explain_options.h"
-#include "tools/explain/explain_program.h"
 #include "tools/textbook/error_estimate.h"
 #include "tools/textbook/information.h"
 #include "tools/textbook/j48_text.h"
@@ -268,30 +268,6 @@ TEST(TextbookLearner, ClassifiesAMissingValueDownBothBranchesByTheirShares) {
   EXPECT_EQ(classify(tree, row), shares[0] > shares[1] ? 0 : 1);
   EXPECT_EQ(classify(tree, std::vector<float>{9, 2, 5}), 0);  // b = r, a > 4: y
 }
-
-namespace {
-
-struct Explained {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Explained explain(const std::vector<std::string>& args, const std::string& input = "") {
-  std::FILE* in = std::tmpfile();
-  std::fputs(input.c_str(), in);
-  std::rewind(in);
-  std::ostringstream out;
-  std::ostringstream err;
-  Explained run;
-  run.status = runExplain(args, in, out, err);
-  std::fclose(in);
-  run.out = out.str();
-  run.err = err.str();
-  return run;
-}
-
-}  // namespace
 
 TEST(TextbookExplain, TellsEachStepWithTheLearnersFigures) {
   const Explained run = explain({"--method", "textbook", "-"}, weatherNominal);
