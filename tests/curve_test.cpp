@@ -113,10 +113,11 @@ TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRi
             "examples  share right\n1-3       0.5\n4-6       0.833333\n7-9       1\n10-12     1\n"
             "13-15     1\n16-18     1\n\n"
             "share of runs right\n"
-            " 1.0 |" + column + " 0.9 |" + column + " 0.8 |" + column + " 0.7 |" + column +
-            " 0.6 |" + column + " 0.5 |" + full + " 0.4 |" + full + " 0.3 |" + full + " 0.2 |" + full +
-            " 0.1 |" + full + " 0.0 +------------------\n      1       10      18\n           example\n\n"
-            "Every run stayed right after example 5, to the last, 18.\n");
+            " 1.0 |" +
+                column + " 0.9 |" + column + " 0.8 |" + column + " 0.7 |" + column + " 0.6 |" + column +
+                " 0.5 |" + full + " 0.4 |" + full + " 0.3 |" + full + " 0.2 |" + full + " 0.1 |" + full +
+                " 0.0 +------------------\n      1       10      18\n           example\n\n"
+                "Every run stayed right after example 5, to the last, 18.\n");
   const struct {
     LearningCurve curve;
     const char* line;
@@ -132,13 +133,24 @@ TEST(CurveReport, WritesTheBlocksTheChartAndTheExampleAfterWhichEveryRunStayedRi
     writeCurveReport(end.curve, defaultChartColumns, report);
     EXPECT_TRUE(report.str().ends_with(end.line)) << report.str();
   }
-  // Beyond 64 examples the blocks end at 1, 2, 5, 10, ... and the last.
-  std::ostringstream blocks;
-  writeCurveReport(LearningCurve{1, 1, std::vector<std::size_t>(65, 1), 0}, defaultChartColumns, blocks);
-  EXPECT_TRUE(blocks.str().starts_with(
-      "Learning after every example\n\nexamples  share right\n1         1\n2         1\n"
-      "3-5       1\n6-10      1\n11-20     1\n21-50     1\n51-65     1\n\n"))
-      << blocks.str();
+  // Up to 64 examples, eight blocks alike, the last of them full where the
+  // examples divide; beyond, blocks that end at 1, 2, 5, 10, ... and the last.
+  const struct {
+    std::size_t examples;
+    const char* rows;
+  } blockRows[] = {
+      {16,
+       "1-2       1\n3-4       1\n5-6       1\n7-8       1\n9-10      1\n11-12     1\n13-14     1\n"
+       "15-16     1\n\n"},
+      {65, "1         1\n2         1\n3-5       1\n6-10      1\n11-20     1\n21-50     1\n51-65     1\n\n"}};
+  for (const auto& expected : blockRows) {
+    std::ostringstream blocks;
+    writeCurveReport(LearningCurve{1, 1, std::vector<std::size_t>(expected.examples, 1), 0},
+                     defaultChartColumns, blocks);
+    EXPECT_TRUE(blocks.str().starts_with(
+        std::string("Learning after every example\n\nexamples  share right\n") + expected.rows))
+        << blocks.str();
+  }
 }
 
 TEST(CurveProgram, PrintsTheShareOfRunsRightPerIntervalAndExampleAsCsv) {
@@ -206,6 +218,9 @@ TEST(CurveProgram, DrawsTheCurvesAsAnSvgDocumentWithALineAndALegendEntryForEachI
         ">Concept &amp;: 3 runs of 150 examples, seeds 1 to 3<", ">share of runs right<",
         ">example, on a logarithmic scale<"})
     EXPECT_EQ(occurrences(svg, words), 1U) << words;
+  std::ostringstream linear;
+  ASSERT_EQ(runCurve({"&", "--svg", "--examples=8", "--runs=1"}, linear, err), 0);
+  EXPECT_EQ(occurrences(linear.str(), ">1<"), 1U);  // the first tick, once, on a linear axis
   if (!onPath("rsvg-convert")) GTEST_SKIP() << "rsvg-convert is not installed; the SVG was not rendered";
   CommandOptions options;
   options.input = svg;

@@ -130,6 +130,7 @@ TEST(Explain, ShowsTheInductionsFiguresForTheWorkedExamples) {
             "  predicate =, as every value is 0 or 1\n"
             "  leaf: class 1, the majority class, as the examples have no values\n\n"
             "The tree, as treebench-view draws it:\nclass 1\n");
+  EXPECT_TRUE(explain({"-"}, "1,0\n").out.starts_with("1 example of 1 value from standard input.\n"));
   EXPECT_EQ(explain({"--generate", "|", "0"}).out,
             "0 examples drawn for | with seed 1.\n\nNo tree: there are no examples to learn from.\n");
 
