@@ -18,6 +18,7 @@
 #include "tools/common/program_output.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tools/common/tree_names.h"
 #include "tools/view/tree_accuracy.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
@@ -88,18 +89,26 @@ void lineError(std::ostream& err, const std::string& file, std::size_t line, con
 
 // Reads the tree the way the workbench's load does, with the same reader, so
 // that the viewer accepts and refuses exactly the files that load does, and
-// names every line that the reader took leniently. On failure it says why
-// and answers null.
+// names every line that the reader took leniently. The names of the data
+// that treebench-learn keeps in the file's head go into `names`. On failure
+// it says why and answers null.
 std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standardInput, std::ostream& err,
-                                   std::vector<TreeFileWarning>& warnings) {
+                                   std::vector<TreeFileWarning>& warnings, DataNames& names) {
   std::unique_ptr<TreeNode> tree;
+  NameCommentReader comments;
+  const auto readTapped = [&](std::streambuf& source) {
+    NameCommentTap tap(source, comments);
+    std::istream in(&tap);
+    TreeFile::read(tree, in, &warnings);
+    names = comments.names();
+  };
   // Told before an error, which always comes from a later line.
   const auto tell = [&] {
     for (const TreeFileWarning& warning : warnings) lineError(err, file, warning.line, warning.reason);
   };
   try {
     if (file == "-") {
-      TreeFile::read(tree, standardInput, &warnings);
+      readTapped(*standardInput.rdbuf());
     } else {
       // Worded as the data's reader words it. A folder opens, and its
       // first read fails.
@@ -113,8 +122,7 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
         ~Closer() { closeFile(fd); }
       } closer{fd};
       DescriptorReader buffer(fd);
-      std::istream in(&buffer);
-      TreeFile::read(tree, in, &warnings);
+      readTapped(buffer);
     }
     tell();
     return tree;
@@ -152,7 +160,8 @@ bool readTestData(const std::string& file, const DataOptions& options, std::istr
 
 int view(const ViewOptions& options, std::istream& standardInput, std::ostream& out, std::ostream& err) {
   std::vector<TreeFileWarning> warnings;
-  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
+  DataNames names;
+  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings, names);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
   Dataset data;
   if (options.mode == ViewMode::test && !readTestData(options.data, options.dataOptions, standardInput, err, data))
@@ -161,13 +170,13 @@ int view(const ViewOptions& options, std::istream& standardInput, std::ostream& 
   errno = 0;
   switch (options.mode) {
     case ViewMode::drawing:
-      drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
+      drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out, names);
       break;
     case ViewMode::dot:
-      writeDot(*tree, out, noNames, options.dotDepth);
+      writeDot(*tree, out, names, options.dotDepth);
       break;
     case ViewMode::table:
-      writeTruthTable(*tree, options.tableWidth, out);
+      writeTruthTable(*tree, options.tableWidth, out, names);
       break;
     case ViewMode::test:
       writeAccuracy(measureAccuracy(*tree, data), out, namesOf(data));
