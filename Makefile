@@ -16,7 +16,7 @@ ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
 $(error cmake was not found; install CMake 3.25 or newer)
 endif
 
-.PHONY: all build run view explain curve bench test test-release test-asan clean install fuzz soak test-valgrind
+.PHONY: all build run view explain curve learn bench test test-release test-asan clean install fuzz soak test-valgrind
 
 all: build
 
@@ -52,6 +52,9 @@ explain:
 curve:
 	$(call build-programs,treebench-curve)
 
+learn:
+	$(call build-programs,treebench-learn)
+
 # The measuring tools: treebench-bench (src/tools/bench), the textbook
 # learner's treebench-textbook-bench and, where Google Benchmark is
 # installed, the classification benchmark under bench/.
@@ -80,7 +83,7 @@ clean:
 # (DESTDIR in the environment is honoured too).
 PREFIX ?= /usr/local
 install:
-	$(call build-programs,treebench treebench-view treebench-explain treebench-curve)
+	$(call build-programs,treebench treebench-view treebench-explain treebench-curve treebench-learn)
 	$(CMAKE) --install build/release --prefix "$(PREFIX)"
 
 # The fuzzers run on a scratch copy of the seed corpus, so that what they

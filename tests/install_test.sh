@@ -2,8 +2,8 @@
 # Installs the build into a temporary prefix, then runs the installed
 # programs: the workbench without a terminal, driven by a key script, loads
 # and saves a tree, the viewer reads the tree that the workbench saved, the
-# explainer saves the same tree from the examples of and, and the learning
-# curve writes its rows.
+# explainer and the learner save the same tree from the examples of and,
+# and the learning curve writes its rows.
 # Arguments: the cmake program, the build folder, the binary and manual
 # folders relative to the prefix, and the project's version.
 set -eu
@@ -23,7 +23,7 @@ fail() {
 
 "$cmake" --install "$build" --prefix "$prefix" >"$prefix/install.log" || fail "cmake --install failed"
 
-for program in treebench treebench-view treebench-explain treebench-curve; do
+for program in treebench treebench-view treebench-explain treebench-curve treebench-learn; do
   [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program was not installed"
   page="$prefix/$mandir/man1/$program.1"
   [ -s "$page" ] || fail "$mandir/man1/$program.1 was not installed"
@@ -68,4 +68,9 @@ curve="$prefix/$bindir/treebench-curve"
 [ "$(head -n 1 "$prefix/curve.csv")" = learn_every,example,correct_share ] || fail "treebench-curve's CSV header"
 [ "$(wc -l <"$prefix/curve.csv")" -eq 17 ] || fail "treebench-curve wrote not one row per interval and example"
 [ "$("$curve" --version)" = "treebench-curve (treebench) $version" ] || fail "treebench-curve --version"
-echo "install test: the four programs installed and ran from $prefix"
+learn="$prefix/$bindir/treebench-learn"
+printf '0,0,0\n0,1,0\n1,0,0\n1,1,1\n' | "$learn" --method workbench --save "$prefix/learnt.txt" - >/dev/null ||
+  fail "the installed treebench-learn failed"
+cmp -s "$prefix/and.txt" "$prefix/learnt.txt" || fail "treebench-learn saved another tree than and's"
+[ "$("$learn" --version)" = "treebench-learn (treebench) $version" ] || fail "treebench-learn --version"
+echo "install test: the five programs installed and ran from $prefix"

@@ -24,7 +24,8 @@ struct Tool {
   const char* program;
   std::string usage;               // the start of --help
   std::vector<const char*> words;  // that --help names
-  std::vector<Arguments> writes;   // runs that write to standard output; "TREE" is a tree file
+  std::vector<Arguments> writes;   // runs that write to standard output; "TREE" is a tree file, "DATA"
+                                   // the rows of and
 };
 
 std::vector<Tool> tools() {
@@ -53,13 +54,20 @@ std::vector<Tool> tools() {
        "CODE is one of '|' '^' '&' '#' '%' '*', quoted for the shell: --generate '#' 1000\n",
        {"--seed", "--repeat", "--save", "--write", "--help", "--version", "4294967295"},
        {{"--generate", "|", "10"}}},
+      {"treebench-learn",
+       TREEBENCH_LEARN_PROGRAM,
+       "Usage: treebench-learn [OPTION]... DATA\n",
+       {"--method", "--unpruned", "--confidence", "--min-leaf", "--save", "--cv", "--seed", "--curve",
+        "--help", "--version"},
+       {{"DATA"}, {"--cv", "2", "--curve", "DATA"}}},
   };
 }
 
 CommandRun run(const Tool& tool, const Arguments& args, const std::string& tree,
                const CommandOptions& options = {}) {
   Arguments argv{tool.program};
-  for (const std::string& arg : args) argv.push_back(arg == "TREE" ? tree : arg);
+  for (const std::string& arg : args)
+    argv.push_back(arg == "TREE" ? tree : arg == "DATA" ? tree.substr(0, tree.rfind('/')) + "/and.csv" : arg);
   return runCommand(argv, options);
 }
 
@@ -69,6 +77,7 @@ TEST(ToolPrograms, AnswerHelpVersionAndMisuseAndFailWhereTheirOutputIsLost) {
   const TempDir dir;
   const std::string tree = dir.file("tree.txt");
   writeFile(tree, andFile);
+  writeFile(dir.file("and.csv"), "0,0,0\n0,1,0\n1,0,0\n1,1,1\n");
   CommandOptions closed;
   closed.closedOutput = true;
   CommandOptions full;

@@ -18,6 +18,7 @@
 #include "tools/common/program_output.h"
 #include "tools/common/tree_dot.h"
 #include "tools/common/tree_drawing.h"
+#include "tools/common/tree_names.h"
 #include "tools/view/tree_accuracy.h"
 #include "tools/view/truth_table.h"
 #include "tools/view/view_options.h"
@@ -86,20 +87,42 @@ void lineError(std::ostream& err, const std::string& file, std::size_t line, con
   fileError(err, file, "line " + std::to_string(line) + ": " + printable(reason));
 }
 
+// A class beyond 1 is no slip in a file whose names declare that class, as
+// treebench-learn writes for data of more classes: the leaf reads as it
+// was written, and is not named.
+void keepSlips(std::vector<TreeFileWarning>& warnings, const DataNames& names) {
+  std::erase_if(warnings, [&names](const TreeFileWarning& warning) {
+    for (std::size_t c = 2; c < names.classes.size(); ++c) {
+      const std::string number = std::to_string(c);
+      if (warning.reason == "Class " + number + " is neither 0 nor 1; read as " + number) return true;
+    }
+    return false;
+  });
+}
+
 // Reads the tree the way the workbench's load does, with the same reader, so
 // that the viewer accepts and refuses exactly the files that load does, and
-// names every line that the reader took leniently. On failure it says why
-// and answers null.
+// names every line that the reader took leniently. The names of the data
+// that treebench-learn keeps in the file's head go into `names`. On failure
+// it says why and answers null.
 std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standardInput, std::ostream& err,
-                                   std::vector<TreeFileWarning>& warnings) {
+                                   std::vector<TreeFileWarning>& warnings, DataNames& names) {
   std::unique_ptr<TreeNode> tree;
+  NameCommentReader comments;
+  const auto readTapped = [&](std::streambuf& source) {
+    NameCommentTap tap(source, comments);
+    std::istream in(&tap);
+    TreeFile::read(tree, in, &warnings);
+    names = comments.names();
+    keepSlips(warnings, names);
+  };
   // Told before an error, which always comes from a later line.
   const auto tell = [&] {
     for (const TreeFileWarning& warning : warnings) lineError(err, file, warning.line, warning.reason);
   };
   try {
     if (file == "-") {
-      TreeFile::read(tree, standardInput, &warnings);
+      readTapped(*standardInput.rdbuf());
     } else {
       // Worded as the data's reader words it. A folder opens, and its
       // first read fails.
@@ -113,8 +136,7 @@ std::unique_ptr<TreeNode> readTree(const std::string& file, std::istream& standa
         ~Closer() { closeFile(fd); }
       } closer{fd};
       DescriptorReader buffer(fd);
-      std::istream in(&buffer);
-      TreeFile::read(tree, in, &warnings);
+      readTapped(buffer);
     }
     tell();
     return tree;
@@ -152,22 +174,24 @@ bool readTestData(const std::string& file, const DataOptions& options, std::istr
 
 int view(const ViewOptions& options, std::istream& standardInput, std::ostream& out, std::ostream& err) {
   std::vector<TreeFileWarning> warnings;
-  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings);
+  DataNames names;
+  const std::unique_ptr<TreeNode> tree = readTree(options.file, standardInput, err, warnings, names);
   if (!tree || (options.strict && !warnings.empty())) return programFailed;
   Dataset data;
-  if (options.mode == ViewMode::test && !readTestData(options.data, options.dataOptions, standardInput, err, data))
+  if (options.mode == ViewMode::test &&
+      !readTestData(options.data, options.dataOptions, standardInput, err, data))
     return programFailed;
   // Cleared, so that a failed write is the only cause `finishOutput` can name.
   errno = 0;
   switch (options.mode) {
     case ViewMode::drawing:
-      drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out);
+      drawTree(*tree, options.ascii ? LineStyle::ascii : LineStyle::boxDrawing, out, names);
       break;
     case ViewMode::dot:
-      writeDot(*tree, out, noNames, options.dotDepth);
+      writeDot(*tree, out, names, options.dotDepth);
       break;
     case ViewMode::table:
-      writeTruthTable(*tree, options.tableWidth, out);
+      writeTruthTable(*tree, options.tableWidth, out, names);
       break;
     case ViewMode::test:
       writeAccuracy(measureAccuracy(*tree, data), out, namesOf(data));

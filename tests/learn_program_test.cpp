@@ -1,0 +1,143 @@
+// treebench-learn as its real process runs: the tree it prints, the file it
+// saves, which the workbench's reader loads to answer every row as the
+// learnt tree does and treebench-view draws in the data's names, and its
+// cross-validation.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/command.h"
+#include "support/temp_dir.h"
+#include "tools/common/data_file.h"
+#include "tools/learn/cross_validation.h"
+#include "tools/textbook/textbook_learn.h"
+#include "tree/tree_file.h"
+
+namespace {
+
+const std::string weather =
+    "@relation weather\n@attribute outlook {sunny, overcast, rainy}\n@attribute temperature real\n"
+    "@attribute humidity real\n@attribute windy {TRUE, FALSE}\n@attribute play {yes, no}\n@data\n"
+    "sunny,85,85,FALSE,no\nsunny,80,90,TRUE,no\novercast,83,86,FALSE,yes\nrainy,70,96,FALSE,yes\n"
+    "rainy,68,80,FALSE,yes\nrainy,65,70,TRUE,no\novercast,64,65,TRUE,yes\nsunny,72,95,FALSE,no\n"
+    "sunny,69,70,FALSE,yes\nrainy,75,80,FALSE,yes\nsunny,75,70,TRUE,yes\novercast,72,90,TRUE,yes\n"
+    "overcast,81,75,FALSE,yes\nrainy,71,91,TRUE,no\n";
+
+// Three classes apart by cuts that six digits would move past a row:
+// 1234.5671 written so reads as 1234.57, above 1234.5684.
+const std::string closeCuts =
+    "x,y,kind\n1234.5601,0.5,a\n1234.5650,0.25,a\n1234.5671,0.75,a\n1234.5684,0.5,b\n1234.5690,0.25,b\n"
+    "1234.5720,0.75,b\n1234.5801,0.1,c\n1234.5811,0.2,c\n1234.5822,0.3,c\n";
+
+const char* const weatherDrawing =
+    "outlook = overcast\n"
+    "\u251c\u2500 yes: class yes\n"
+    "\u2514\u2500 no: windy = TRUE\n"
+    "   \u251c\u2500 yes: class no\n"
+    "   \u2514\u2500 no: outlook = sunny\n"
+    "      \u251c\u2500 yes: class no\n"
+    "      \u2514\u2500 no: class yes\n";
+
+CommandRun learn(std::vector<std::string> args) {
+  args.insert(args.begin(), TREEBENCH_LEARN_PROGRAM);
+  return runCommand(args);
+}
+
+Dataset readText(const std::string& text) {
+  std::FILE* file = std::tmpfile();
+  std::fputs(text.c_str(), file);
+  std::rewind(file);
+  Dataset data;
+  readData(file, data);
+  std::fclose(file);
+  return data;
+}
+
+}  // namespace
+
+TEST(LearnProgram, PrintsTheTreeItsSizeAndItsTrainingAccuracy) {
+  const TempDir dir;
+  writeFile(dir.file("weather.arff"), weather);
+  const CommandRun run = learn({dir.file("weather.arff")});
+  EXPECT_EQ(exitCode(run.status), 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            "Learnt by textbook C4.5 (as J48 -B), pruned at confidence 0.25, at least 2 cases on two "
+            "branches, from 14 rows of 4 values from " +
+                dir.file("weather.arff") + ".\n\n" + weatherDrawing +
+                "\nNumber of leaves: 4\nSize of the tree: 7\n\nTraining rows right: 12 of 14 (85.71%)\n");
+}
+
+TEST(LearnProgram, SavesATreeThatTheWorkbenchLoadsToAnswerAsTheLearntTreeAndThatViewDrawsInItsNames) {
+  const TempDir dir;
+  const struct {
+    const char* name;
+    std::string data;
+    std::vector<std::string> options;
+  } cases[] = {{"weather.arff", weather, {}}, {"close.csv", closeCuts, {"--unpruned", "--min-leaf", "1"}}};
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.name);
+    const std::string data = dir.file(each.name);
+    const std::string tree = dir.file("tree.txt");
+    writeFile(data, each.data);
+    std::vector<std::string> args{data, "--save", tree};
+    args.insert(args.end(), each.options.begin(), each.options.end());
+    const CommandRun run = learn(args);
+    ASSERT_EQ(exitCode(run.status), 0) << run.err;
+    std::unique_ptr<TreeNode> loaded;
+    std::istringstream file(readFile(tree));
+    ASSERT_NO_THROW(TreeFile::read(loaded, file));
+    const Dataset rows = readText(each.data);
+    TextbookOptions options;
+    options.unpruned = !each.options.empty();
+    options.minLeaf = each.options.empty() ? 2 : 1;
+    const TextbookTree learnt = learnTextbook(rows, options);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      const std::span<const float> values(rows.values.data() + row * rows.width, rows.width);
+      EXPECT_EQ(loaded->classify(values), classify(learnt, values)) << "row " << row;
+    }
+    // The drawing of the program itself, between its heading and the size.
+    const std::size_t from = run.out.find("\n\n") + 2;
+    const CommandRun view = runCommand({TREEBENCH_VIEW_PROGRAM, tree});
+    EXPECT_EQ(view.err, "");
+    EXPECT_EQ(view.out, run.out.substr(from, run.out.find("\nNumber of leaves") - from));
+  }
+}
+
+TEST(LearnProgram, CrossValidatesEveryRowOnceInFoldsThatSpreadEachClassAndTheSeedDecides) {
+  const Dataset data = readText(weather);
+  LearnOptions options;
+  options.folds = 4;
+  options.seed = 7;
+  for (const auto& fold : stratifiedFolds(data, options.folds, options.seed)) {
+    std::size_t yes = 0;
+    for (const std::uint32_t row : fold) yes += data.classes[row] == 0 ? 1U : 0U;
+    // 9 of yes and 5 of no over 4 folds of 3 or 4 rows.
+    EXPECT_TRUE(yes == 2 || yes == 3);
+    EXPECT_TRUE(fold.size() - yes == 1 || fold.size() - yes == 2);
+  }
+  const Confusion first = crossValidate(data, options);
+  EXPECT_EQ(first.rows(), data.size());
+  EXPECT_EQ(crossValidate(data, options).counts, first.counts);
+  options.method = LearnMethod::workbench;
+  EXPECT_EQ(crossValidate(data, options).rows(), data.size());
+}
+
+TEST(LearnProgram, RefusesFoldsItCannotDealAndOptionsOfTheOtherMethod) {
+  const TempDir dir;
+  writeFile(dir.file("weather.arff"), weather);
+  const std::vector<std::string> refused[] = {
+      {"--cv", "1"}, {"--cv", "15"}, {"--method", "workbench", "--unpruned"}, {"--seed", "3"}};
+  for (std::vector<std::string> args : refused) {
+    SCOPED_TRACE(args[0] + " " + args[1]);
+    args.push_back(dir.file("weather.arff"));
+    const CommandRun run = learn(args);
+    EXPECT_EQ(exitCode(run.status), 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("Try 'treebench-learn --help'"), std::string::npos);
+  }
+}
