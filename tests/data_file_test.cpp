@@ -233,6 +233,7 @@ TEST(DataFile, ReadsNamedDataFromCsvAndArff) {
       {"a,b,c\n1,x,2\n3,y,4\n", {HeaderRow::decide, "b"}, "a c | b{x,y} | 1,2,:0@2 3,4,:1@3"},
       {"1,0,5\n0,1,6\n", {HeaderRow::decide, "1"}, "| - | 0,5,:1 1,6,:0"},
       {"1,0,5\n0,1,6\n", {HeaderRow::absent, "2"}, "- - | -{0,1} | 1,5,:0@1 0,6,:1@2"},
+      {"1,0,5\n0,1,6\n", {HeaderRow::absent, "3"}, "- - | -{5,6} | 1,0,:0@1 0,1,:1@2"},
       // ARFF: keywords in any case, quoted names, comments, declared order,
       // the class named; --no-header means nothing to it.
       {"% the weather data, cut short\n@RELATION weather\n\n@attribute outlook {sunny, overcast, 'rainy day'}\n"

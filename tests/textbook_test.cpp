@@ -318,6 +318,7 @@ TEST(TextbookExplain, RefusesWhatTheOtherMethodAloneTakes) {
       {{"--method", "textbook", "--dot", "a.csv"},
        "--compare, --dot, --save and --session go with --method workbench"},
       {{"--min-leaf", "3", "a.csv"}, "--unpruned, --confidence and --min-leaf go with --method textbook"},
+      {{"--unpruned", "a.csv"}, "--unpruned, --confidence and --min-leaf go with --method textbook"},
       {{"--method", "textbook", "--confidence", "0.6", "a.csv"},
        "bad confidence '0.6': give a number above 0 and at most 0.5"},
       {{"--method", "textbook", "--min-leaf", "0", "a.csv"},
