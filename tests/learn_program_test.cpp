@@ -13,6 +13,7 @@
 #include "support/command.h"
 #include "support/temp_dir.h"
 #include "tools/common/data_file.h"
+#include "tools/common/tree_names.h"
 #include "tools/learn/cross_validation.h"
 #include "tools/textbook/textbook_learn.h"
 #include "tree/tree_file.h"
@@ -140,4 +141,30 @@ TEST(LearnProgram, RefusesFoldsItCannotDealAndOptionsOfTheOtherMethod) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("Try 'treebench-learn --help'"), std::string::npos);
   }
+}
+
+TEST(TreeNames, ReadBackWhatTheyWriteHoweverOddOrLongTheNames) {
+  // A backslash, a '#' and a line end must not end or change a name, and a
+  // name beyond one line's length continues on the next.
+  const DataNames names{{{"a\\x41#b\nc", AttributeKind::nominal, {"", std::string(1500, 'v')}},
+                         {std::string(1024, 'n'), AttributeKind::numeric, {}}},
+                        {"yes", "no"}};
+  const std::string text = nameComments(names);
+  // Plain names stay readable in the file; the others are escaped.
+  EXPECT_NE(text.find("\n# attribute 0 nominal: a\\x5cx41\\x23b\\x0ac\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n# class 0: yes\n"), std::string::npos);
+  NameCommentReader reader;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(line.size(), 511U);
+    reader.take(line);
+  }
+  const DataNames read = reader.names();
+  ASSERT_EQ(read.attributes.size(), 2U);
+  EXPECT_EQ(read.attributes[0].name, names.attributes[0].name);
+  EXPECT_EQ(read.attributes[0].kind, AttributeKind::nominal);
+  EXPECT_EQ(read.attributes[0].labels, names.attributes[0].labels);
+  EXPECT_EQ(read.attributes[1].name, names.attributes[1].name);
+  EXPECT_EQ(read.attributes[1].kind, AttributeKind::numeric);
+  EXPECT_EQ(read.classes, names.classes);
 }
