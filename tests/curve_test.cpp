@@ -213,6 +213,7 @@ TEST(CurveProgram, DrawsTheCurvesAsAnSvgDocumentWithALineAndALegendEntryForEachI
   ASSERT_EQ(runCurve({"&", "--svg", "--learn-every=1,4,16", "--examples=150", "--runs=3"}, out, err), 0);
   const std::string svg = out.str();
   EXPECT_EQ(occurrences(svg, "<polyline "), 3U);
+  EXPECT_EQ(occurrences(svg, "points=\" "), 0U);  // the points start at once
   for (const char* words :
        {">learn after every example<", ">learn every 4 examples<", ">learn every 16 examples<",
         ">Concept &amp;: 3 runs of 150 examples, seeds 1 to 3<", ">share of runs right<",
