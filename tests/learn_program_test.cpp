@@ -128,6 +128,31 @@ TEST(LearnProgram, CrossValidatesEveryRowOnceInFoldsThatSpreadEachClassAndTheSee
   EXPECT_EQ(crossValidate(data, options).rows(), data.size());
 }
 
+TEST(LearnProgram, ReportsTheCrossValidationAndTheCurveWhoseLastStepIsIt) {
+  const TempDir dir;
+  writeFile(dir.file("weather.arff"), weather);
+  const CommandRun run = learn({dir.file("weather.arff"), "--cv", "10", "--curve"});
+  EXPECT_EQ(exitCode(run.status), 0);
+  // Precision and recall as the matrix gives them: 4 of 8 answered yes, 4
+  // of 9 yes; 1 of 6 answered no, 1 of 5 no. The curve's last step learns
+  // from every training row of each fold, as the cross-validation does.
+  const std::string bars = "#########################";
+  EXPECT_NE(
+      run.out.find("\nStratified 10-fold cross-validation, seed 1:\nRows right: 5 of 14 (35.71%)\n\n"
+                   "Confusion matrix (a row for each actual class, a column for each answer):\n"
+                   "       yes   no\n  yes    4    5\n  no     4    1\n\n"
+                   "  class  precision  recall\n  yes    0.5        0.444444\n  no     0.166667   0.2\n\n"
+                   "Learning curve: the held-out rows right against the training rows, over 10 folds, "
+                   "seed 1:\n   2 |" +
+                   bars + "#              | 0.642857\n"),
+      std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n  12 |##############                          | 0.357143\n\n"
+                         "training rows,accuracy\n2,0.642857\n4,0.714286\n"),
+            std::string::npos);
+  EXPECT_TRUE(run.out.ends_with("\n11,0.5\n12,0.357143\n"));
+}
+
 TEST(LearnProgram, RefusesFoldsItCannotDealAndOptionsOfTheOtherMethod) {
   const TempDir dir;
   writeFile(dir.file("weather.arff"), weather);
