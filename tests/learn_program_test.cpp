@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/command.h"
+#include "support/data.h"
 #include "support/temp_dir.h"
 #include "tools/common/data_file.h"
 #include "tools/common/tree_names.h"
@@ -48,16 +49,6 @@ CommandRun learn(std::vector<std::string> args) {
   return runCommand(args);
 }
 
-Dataset readText(const std::string& text) {
-  std::FILE* file = std::tmpfile();
-  std::fputs(text.c_str(), file);
-  std::rewind(file);
-  Dataset data;
-  readData(file, data);
-  std::fclose(file);
-  return data;
-}
-
 }  // namespace
 
 TEST(LearnProgram, PrintsTheTreeItsSizeAndItsTrainingAccuracy) {
@@ -92,7 +83,7 @@ TEST(LearnProgram, SavesATreeThatTheWorkbenchLoadsToAnswerAsTheLearntTreeAndThat
     std::unique_ptr<TreeNode> loaded;
     std::istringstream file(readFile(tree));
     ASSERT_NO_THROW(TreeFile::read(loaded, file));
-    const Dataset rows = readText(each.data);
+    const Dataset rows = datasetOf(each.data);
     TextbookOptions options;
     options.unpruned = !each.options.empty();
     options.minLeaf = each.options.empty() ? 2 : 1;
@@ -110,7 +101,7 @@ TEST(LearnProgram, SavesATreeThatTheWorkbenchLoadsToAnswerAsTheLearntTreeAndThat
 }
 
 TEST(LearnProgram, CrossValidatesEveryRowOnceInFoldsThatSpreadEachClassAndTheSeedDecides) {
-  const Dataset data = readText(weather);
+  const Dataset data = datasetOf(weather);
   LearnOptions options;
   options.folds = 4;
   options.seed = 7;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/data.h"
 #include "support/explain.h"
 #include "support/text.h"
 #include "tools/common/data_file.h"
@@ -20,16 +21,6 @@
 #include "tools/textbook/textbook_learn.h"
 
 namespace {
-
-Dataset fromArff(const std::string& text) {
-  std::FILE* file = std::tmpfile();
-  std::fputs(text.c_str(), file);
-  std::rewind(file);
-  Dataset data;
-  readData(file, data);
-  std::fclose(file);
-  return data;
-}
 
 const std::string weatherNominal =
     "@relation weather.symbolic\n"
@@ -238,13 +229,13 @@ TEST(TextbookLearner, GrowsTheTreesThatJ48Grew) {
        unpruned, ": a (8.0/2.0)\n"},
   };
   for (const auto& c : cases) {
-    const Dataset data = fromArff(c.data);
+    const Dataset data = datasetOf(c.data);
     EXPECT_EQ(j48Text(learnTextbook(data, c.options), data), c.j48) << c.name;
   }
 }
 
 TEST(TextbookLearner, ClassifiesAMissingValueDownBothBranchesByTheirShares) {
-  const Dataset data = fromArff(missingValues);
+  const Dataset data = datasetOf(missingValues);
   const TextbookTree tree = learnTextbook(data);
   // The root tests b = r.
   const TextbookNode& root = tree.nodes[0];
