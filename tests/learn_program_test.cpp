@@ -21,14 +21,6 @@
 
 namespace {
 
-const std::string weather =
-    "@relation weather\n@attribute outlook {sunny, overcast, rainy}\n@attribute temperature real\n"
-    "@attribute humidity real\n@attribute windy {TRUE, FALSE}\n@attribute play {yes, no}\n@data\n"
-    "sunny,85,85,FALSE,no\nsunny,80,90,TRUE,no\novercast,83,86,FALSE,yes\nrainy,70,96,FALSE,yes\n"
-    "rainy,68,80,FALSE,yes\nrainy,65,70,TRUE,no\novercast,64,65,TRUE,yes\nsunny,72,95,FALSE,no\n"
-    "sunny,69,70,FALSE,yes\nrainy,75,80,FALSE,yes\nsunny,75,70,TRUE,yes\novercast,72,90,TRUE,yes\n"
-    "overcast,81,75,FALSE,yes\nrainy,71,91,TRUE,no\n";
-
 // Three classes apart by cuts that six digits would move past a row:
 // 1234.5671 written so reads as 1234.57, above 1234.5684.
 const std::string closeCuts =
@@ -53,7 +45,7 @@ CommandRun learn(std::vector<std::string> args) {
 
 TEST(LearnProgram, PrintsTheTreeItsSizeAndItsTrainingAccuracy) {
   const TempDir dir;
-  writeFile(dir.file("weather.arff"), weather);
+  writeFile(dir.file("weather.arff"), weatherNumeric);
   const CommandRun run = learn({dir.file("weather.arff")});
   EXPECT_EQ(exitCode(run.status), 0);
   EXPECT_EQ(run.err, "");
@@ -70,7 +62,8 @@ TEST(LearnProgram, SavesATreeThatTheWorkbenchLoadsToAnswerAsTheLearntTreeAndThat
     const char* name;
     std::string data;
     std::vector<std::string> options;
-  } cases[] = {{"weather.arff", weather, {}}, {"close.csv", closeCuts, {"--unpruned", "--min-leaf", "1"}}};
+  } cases[] = {{"weather.arff", weatherNumeric, {}},
+               {"close.csv", closeCuts, {"--unpruned", "--min-leaf", "1"}}};
   for (const auto& each : cases) {
     SCOPED_TRACE(each.name);
     const std::string data = dir.file(each.name);
@@ -101,7 +94,7 @@ TEST(LearnProgram, SavesATreeThatTheWorkbenchLoadsToAnswerAsTheLearntTreeAndThat
 }
 
 TEST(LearnProgram, CrossValidatesEveryRowOnceInFoldsThatSpreadEachClassAndTheSeedDecides) {
-  const Dataset data = datasetOf(weather);
+  const Dataset data = datasetOf(weatherNumeric);
   LearnOptions options;
   options.folds = 4;
   options.seed = 7;
@@ -121,7 +114,7 @@ TEST(LearnProgram, CrossValidatesEveryRowOnceInFoldsThatSpreadEachClassAndTheSee
 
 TEST(LearnProgram, ReportsTheCrossValidationAndTheCurveWhoseLastStepIsIt) {
   const TempDir dir;
-  writeFile(dir.file("weather.arff"), weather);
+  writeFile(dir.file("weather.arff"), weatherNumeric);
   const CommandRun run = learn({dir.file("weather.arff"), "--cv", "10", "--curve"});
   EXPECT_EQ(exitCode(run.status), 0);
   // Precision and recall as the matrix gives them: 4 of 8 answered yes, 4
@@ -146,7 +139,7 @@ TEST(LearnProgram, ReportsTheCrossValidationAndTheCurveWhoseLastStepIsIt) {
 
 TEST(LearnProgram, RefusesFoldsItCannotDealAndOptionsOfTheOtherMethod) {
   const TempDir dir;
-  writeFile(dir.file("weather.arff"), weather);
+  writeFile(dir.file("weather.arff"), weatherNumeric);
   const std::vector<std::string> refused[] = {
       {"--cv", "1"}, {"--cv", "15"}, {"--method", "workbench", "--unpruned"}, {"--seed", "3"}};
   for (std::vector<std::string> args : refused) {

@@ -33,14 +33,6 @@ const std::string weatherNominal =
     "sunny,mild,normal,TRUE,yes\novercast,mild,high,TRUE,yes\novercast,hot,normal,FALSE,yes\n"
     "rainy,mild,high,TRUE,no\n";
 
-const std::string weatherNumeric =
-    "@relation weather\n@attribute outlook {sunny, overcast, rainy}\n@attribute temperature real\n"
-    "@attribute humidity real\n@attribute windy {TRUE, FALSE}\n@attribute play {yes, no}\n@data\n"
-    "sunny,85,85,FALSE,no\nsunny,80,90,TRUE,no\novercast,83,86,FALSE,yes\nrainy,70,96,FALSE,yes\n"
-    "rainy,68,80,FALSE,yes\nrainy,65,70,TRUE,no\novercast,64,65,TRUE,yes\nsunny,72,95,FALSE,no\n"
-    "sunny,69,70,FALSE,yes\nrainy,75,80,FALSE,yes\nsunny,75,70,TRUE,yes\novercast,72,90,TRUE,yes\n"
-    "overcast,81,75,FALSE,yes\nrainy,71,91,TRUE,no\n";
-
 // Values missing at random, a nominal attribute tested twice on a path,
 // and a subtree that pruning replaces by its largest branch.
 const std::string missingValues =
